@@ -1,0 +1,27 @@
+// Loading a .reg text into the registry and reading a key tree back as
+// REGEDIT4 text, through the registry calls of either target.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/RegText.h"
+#include "platform/Registry.h"
+
+namespace zrplatform {
+
+// Applies parsed operations in order; stops at the first failure and returns
+// its code, with "line N: <what>" in error.
+LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string* error);
+
+// Parses a whole .reg text and applies it. A malformed text changes nothing.
+LONG ImportRegText(const void* bytes, std::size_t size, std::string* error);
+
+// Splits "HKEY_LOCAL_MACHINE\path" (or HKLM, HKEY_CURRENT_USER, HKCU) into its
+// root and the path below it. False for any other root.
+bool SplitRegPath(const std::string& fullPath, HKEY* root, std::string* subPath);
+
+// Reads the key named by fullPath and everything below it as REGEDIT4 text.
+LONG ExportRegText(const std::string& fullPath, std::string* text, std::string* error);
+
+}  // namespace zrplatform

@@ -1,0 +1,91 @@
+// Socket service: the Winsock names that differ from BSD sockets.
+// On POSIX, WSAGetLastError gives Winsock's 10xxx codes for errno values.
+#pragma once
+
+#include "platform/Types.h"
+
+#if !defined(_WIN32)
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+
+#define WSAAPI
+
+typedef int SOCKET;
+#define INVALID_SOCKET (-1)
+#define SOCKET_ERROR (-1)
+
+#define WSADESCRIPTION_LEN 256
+#define WSASYS_STATUS_LEN 128
+struct WSADATA {
+  WORD wVersion;
+  WORD wHighVersion;
+  char szDescription[WSADESCRIPTION_LEN + 1];
+  char szSystemStatus[WSASYS_STATUS_LEN + 1];
+  unsigned short iMaxSockets;
+  unsigned short iMaxUdpDg;
+  char* lpVendorInfo;
+};
+typedef WSADATA* LPWSADATA;
+
+#define WSABASEERR 10000
+#define WSAEINTR 10004
+#define WSAEBADF 10009
+#define WSAEACCES 10013
+#define WSAEFAULT 10014
+#define WSAEINVAL 10022
+#define WSAEMFILE 10024
+#define WSAEWOULDBLOCK 10035
+#define WSAEINPROGRESS 10036
+#define WSAEALREADY 10037
+#define WSAENOTSOCK 10038
+#define WSAEDESTADDRREQ 10039
+#define WSAEMSGSIZE 10040
+#define WSAEPROTOTYPE 10041
+#define WSAENOPROTOOPT 10042
+#define WSAEPROTONOSUPPORT 10043
+#define WSAESOCKTNOSUPPORT 10044
+#define WSAEOPNOTSUPP 10045
+#define WSAEPFNOSUPPORT 10046
+#define WSAEAFNOSUPPORT 10047
+#define WSAEADDRINUSE 10048
+#define WSAEADDRNOTAVAIL 10049
+#define WSAENETDOWN 10050
+#define WSAENETUNREACH 10051
+#define WSAENETRESET 10052
+#define WSAECONNABORTED 10053
+#define WSAECONNRESET 10054
+#define WSAENOBUFS 10055
+#define WSAEISCONN 10056
+#define WSAENOTCONN 10057
+#define WSAESHUTDOWN 10058
+#define WSAETIMEDOUT 10060
+#define WSAECONNREFUSED 10061
+#define WSAEHOSTUNREACH 10065
+#define WSANOTINITIALISED 10093
+#define WSATYPE_NOT_FOUND 10109
+#define WSAHOST_NOT_FOUND 11001
+#define WSATRY_AGAIN 11002
+#define WSANO_RECOVERY 11003
+#define WSANO_DATA 11004
+#define WSA_NOT_ENOUGH_MEMORY 8
+
+int WSAStartup(WORD wVersionRequested, LPWSADATA lpWSAData);
+int WSACleanup();
+int WSAGetLastError();
+void WSASetLastError(int iError);
+int closesocket(SOCKET s);
+#endif
+
+namespace zrplatform {
+
+// The run-time entries of the socket library, looked up by name.
+typedef int(WSAAPI* GetAddrInfoFn)(const char* node, const char* service, const struct addrinfo* hints,
+                                   struct addrinfo** result);
+typedef void(WSAAPI* FreeAddrInfoFn)(struct addrinfo* list);
+typedef int(WSAAPI* GetNameInfoFn)(const struct sockaddr* address, socklen_t length, char* host, DWORD hostLength,
+                                   char* service, DWORD serviceLength, int flags);
+
+}  // namespace zrplatform

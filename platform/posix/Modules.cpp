@@ -1,0 +1,124 @@
+// POSIX modules: dlopen/dlsym behind the Win32 names. The socket library
+// "ws2_32.dll" is built in: its name-service entries call the C library's and
+// report failures with Winsock's codes, so callers see what Windows gives them.
+#include "platform/Modules.h"
+
+#include <dlfcn.h>
+#include <strings.h>
+
+#include <cstring>
+
+#include "platform/Sockets.h"
+
+namespace {
+
+thread_local DWORD t_lastError = 0;
+
+struct BuiltinModule {
+  const char* name;
+};
+BuiltinModule g_ws2_32{"ws2_32.dll"};
+
+int WinsockErrorFromAddrInfo(int code) {
+  switch (code) {
+    case 0: return 0;
+    case EAI_AGAIN: return WSATRY_AGAIN;
+    case EAI_BADFLAGS: return WSAEINVAL;
+    case EAI_FAIL: return WSANO_RECOVERY;
+    case EAI_FAMILY: return WSAEAFNOSUPPORT;
+    case EAI_MEMORY: return WSA_NOT_ENOUGH_MEMORY;
+    case EAI_NONAME: return WSAHOST_NOT_FOUND;
+#ifdef EAI_NODATA
+    case EAI_NODATA: return WSANO_DATA;
+#endif
+    case EAI_SERVICE: return WSATYPE_NOT_FOUND;
+    case EAI_SOCKTYPE: return WSAESOCKTNOSUPPORT;
+    case EAI_OVERFLOW: return WSAEFAULT;
+    default: return WSANO_RECOVERY;
+  }
+}
+
+int WSAAPI Ws2GetAddrInfo(const char* node, const char* service, const addrinfo* hints, addrinfo** result) {
+  int rc = WinsockErrorFromAddrInfo(::getaddrinfo(node, service, hints, result));
+  WSASetLastError(rc);
+  return rc;
+}
+
+void WSAAPI Ws2FreeAddrInfo(addrinfo* list) {
+  if (list) ::freeaddrinfo(list);
+}
+
+int WSAAPI Ws2GetNameInfo(const sockaddr* address, socklen_t length, char* host, DWORD hostLength, char* service,
+                          DWORD serviceLength, int flags) {
+  int rc = WinsockErrorFromAddrInfo(::getnameinfo(address, length, host, hostLength, service, serviceLength, flags));
+  WSASetLastError(rc);
+  return rc;
+}
+
+FARPROC Ws2Entry(const char* name) {
+  struct Entry {
+    const char* name;
+    FARPROC proc;
+  };
+  static const Entry entries[] = {
+      {"getaddrinfo", reinterpret_cast<FARPROC>(&Ws2GetAddrInfo)},
+      {"freeaddrinfo", reinterpret_cast<FARPROC>(&Ws2FreeAddrInfo)},
+      {"getnameinfo", reinterpret_cast<FARPROC>(&Ws2GetNameInfo)},
+      {"gethostbyname", reinterpret_cast<FARPROC>(&::gethostbyname)},
+      {"gethostbyaddr", reinterpret_cast<FARPROC>(&::gethostbyaddr)},
+      {"inet_addr", reinterpret_cast<FARPROC>(&::inet_addr)},
+      {"inet_ntoa", reinterpret_cast<FARPROC>(&::inet_ntoa)},
+  };
+  for (const Entry& e : entries) {
+    if (std::strcmp(e.name, name) == 0) return e.proc;
+  }
+  return nullptr;
+}
+
+bool IsBuiltin(HMODULE module) { return module == reinterpret_cast<HMODULE>(&g_ws2_32); }
+
+}  // namespace
+
+DWORD GetLastError() { return t_lastError; }
+
+void SetLastError(DWORD code) { t_lastError = code; }
+
+HMODULE LoadLibraryA(LPCSTR name) {
+  if (name == nullptr || *name == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  if (strcasecmp(name, "ws2_32.dll") == 0 || strcasecmp(name, "ws2_32") == 0) {
+    return reinterpret_cast<HMODULE>(&g_ws2_32);
+  }
+  void* handle = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  return static_cast<HMODULE>(handle);
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+  FARPROC proc = nullptr;
+  if (module == nullptr || name == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (IsBuiltin(module)) {
+    proc = Ws2Entry(name);
+  } else {
+    proc = reinterpret_cast<FARPROC>(dlsym(static_cast<void*>(module), name));
+  }
+  if (proc == nullptr) SetLastError(ERROR_PROC_NOT_FOUND);
+  return proc;
+}
+
+BOOL FreeLibrary(HMODULE module) {
+  if (module == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (IsBuiltin(module)) return TRUE;
+  return dlclose(static_cast<void*>(module)) == 0 ? TRUE : FALSE;
+}

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Builds both targets and runs every test in every mode:
+#   native (plain) in each Windows line and code page, through the POSIX overrides;
+#   native with AddressSanitizer + UndefinedBehaviorSanitizer;
+#   native with ThreadSanitizer, for the tests labelled "threads";
+#   the Windows DLLs under Wine, with Wine's Windows version and locale per mode.
+# Exits non-zero when any test fails.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/install-deps.sh" || exit 1
+
+# Windows line and ANSI code page of each mode the whole suite runs in.
+MODES=("win10 1252" "nt40 1252" "win98 1252" "win10 932" "win98 932")
+# Lines that only the tests labelled "lines" (the resolver object) add.
+LINE_MODES=("win95 1252" "winme 1252" "win2k 1252")
+
+start=$(date +%s)
+total_pass=0
+total_fail=0
+failed_runs=()
+
+build() {
+  local preset=$1
+  echo "=== build $preset"
+  cmake --preset "$preset" >/dev/null || return 1
+  cmake --build --preset "$preset" -j2 || return 1
+}
+
+# run NAME CTEST-ARGS... : runs ctest, prints its summary, adds up the counts.
+run() {
+  local name=$1
+  shift
+  local log
+  log=$(mktemp)
+  echo "=== test $name"
+  ctest "$@" >"$log" 2>&1
+  local rc=$?
+  grep -E '^\s*[0-9]+/[0-9]+ Test|tests passed|tests failed|No tests were found' "$log"
+  local summary
+  summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
+  if [ -n "$summary" ]; then
+    local failed all
+    failed=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")
+    all=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$summary")
+    total_pass=$((total_pass + all - failed))
+    total_fail=$((total_fail + failed))
+  fi
+  if [ "$rc" -ne 0 ]; then
+    failed_runs+=("$name")
+    sed -n '/The following tests FAILED/,$p' "$log"
+    # Show the failing programs' output.
+    grep -E -A40 '\[  FAILED  \]|Failure|ERROR:|runtime error' "$log" | head -200
+    [ -n "$summary" ] || total_fail=$((total_fail + 1))
+  fi
+  rm -f "$log"
+}
+
+native_modes() {
+  local preset=$1 label=${2:-}
+  local filter=()
+  [ -n "$label" ] && filter=(-L "$label")
+  for mode in "${MODES[@]}"; do
+    set -- $mode
+    ZRADDRRES_WINVER=$1 ZRADDRRES_ACP=$2 run "$preset $1 cp$2" --preset "$preset" "${filter[@]}"
+  done
+}
+
+build native || failed_runs+=("build native")
+native_modes native
+for mode in "${LINE_MODES[@]}"; do
+  set -- $mode
+  ZRADDRRES_WINVER=$1 ZRADDRRES_ACP=$2 run "native $1 cp$2 (lines)" --preset native -L lines
+done
+
+build native-asan || failed_runs+=("build native-asan")
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run "native-asan win10 cp1252" --preset native-asan
+ZRADDRRES_ACP=932 ASAN_OPTIONS=detect_leaks=1 run "native-asan win10 cp932" --preset native-asan
+
+build native-tsan || failed_runs+=("build native-tsan")
+TSAN_OPTIONS=halt_on_error=1 run "native-tsan threads" --preset native-tsan
+
+if build windows; then
+  export WINEPREFIX=$root/build/windows/wineprefix WINEDEBUG=-all WINEARCH=win64
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "=== making the Wine prefix"
+    wineboot -i >/dev/null 2>&1
+  fi
+  wineserver -p 2>/dev/null  # one server for the whole run
+  wine_mode() {
+    local version=$1 cp=$2
+    shift 2
+    wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
+    local lang=C.UTF-8
+    [ "$cp" = 932 ] && lang=ja_JP.UTF-8
+    LANG=$lang LC_ALL=$lang run "windows $version cp$cp$*" --preset windows "$@"
+  }
+  for mode in "${MODES[@]}"; do wine_mode $mode; done
+  for mode in "${LINE_MODES[@]}"; do wine_mode $mode -L lines; done
+  wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+else
+  failed_runs+=("build windows")
+fi
+
+elapsed=$(($(date +%s) - start))
+echo
+echo "=== summary (${elapsed}s)"
+if [ ${#failed_runs[@]} -gt 0 ]; then
+  printf 'failed: %s\n' "${failed_runs[@]}"
+fi
+echo "tests: $total_pass passed, $total_fail failed"
+[ ${#failed_runs[@]} -eq 0 ] && [ "$total_fail" -eq 0 ]

@@ -1,0 +1,98 @@
+#include "tools/zraddrres/Commands.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+
+#include <ZrAddrResolution.h>
+
+#include "platform/RegImport.h"
+#include "zrlogging/ZrLogging.h"
+
+namespace zrtool {
+
+namespace {
+
+// --trace: the library's lines for the call, on standard error as they come.
+void TraceToStderr(void*, ZrLoggingEvent event, const char* name, unsigned long level, const char* text) {
+  if (event != ZRLOGGING_EVENT_WRITE) return;
+  static std::mutex mutex;
+  std::lock_guard<std::mutex> lock(mutex);
+  std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, text);
+}
+
+}  // namespace
+
+const char* KindName(int kind) {
+  switch (kind) {
+    case ZRMONITOR::CT_IP: return "IP";
+    case ZRMONITOR::CT_IPX: return "IPX";
+    case ZRMONITOR::CT_NETWARE: return "NetWare";
+    default: return "none";
+  }
+}
+
+int Resolve(const ResolveOptions& options) {
+  CZrAddrResolution resolver;
+  nlohmann::json results = nlohmann::json::array();
+  bool allFound = true;
+  for (const std::string& port : options.ports) {
+    if (options.trace) {
+      std::fprintf(stderr, "trace of %s:\n", port.c_str());
+      ZrLoggingSetHook(&TraceToStderr, nullptr);
+    }
+    CString address;
+    ZRMONITOR::ConnectionType kind = ZRMONITOR::CT_NONE;
+    int found = 0;
+    switch (options.entry) {
+      case Entry::Full: found = resolver.GetAddressFromPort(port.c_str(), address, &kind); break;
+      case Entry::IP: found = resolver.GetIPAddressFromPort(port.c_str(), address, &kind); break;
+      case Entry::IPX: found = resolver.GetIPXAddressFromPort(port.c_str(), address, &kind); break;
+    }
+    if (options.trace) ZrLoggingSetHook(nullptr, nullptr);
+    allFound = allFound && found;
+    // After a miss the library's string holds whatever a reader left: not an answer.
+    std::string text = found ? std::string(address, address.GetLength()) : std::string();
+    if (options.json) {
+      results.push_back({{"port", port}, {"resolved", found != 0}, {"address", text}, {"kind", static_cast<int>(kind)},
+                         {"kindName", KindName(kind)}});
+    } else {
+      std::printf("%s\t%s\t%s\n", port.c_str(), found ? text.c_str() : "-", KindName(kind));
+    }
+  }
+  if (options.json) std::printf("%s\n", results.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  return allFound ? 0 : 1;
+}
+
+int RegImport(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "zraddrres: cannot read %s\n", file.c_str());
+    return 1;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string error;
+  if (zrplatform::ImportRegText(bytes.data(), bytes.size(), &error) != ERROR_SUCCESS) {
+    std::fprintf(stderr, "zraddrres: %s: %s\n", file.c_str(), error.c_str());
+    if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
+    return 1;
+  }
+  return 0;
+}
+
+int RegExport(const std::string& key) {
+  std::string text;
+  std::string error;
+  if (zrplatform::ExportRegText(key, &text, &error) != ERROR_SUCCESS) {
+    std::fprintf(stderr, "zraddrres: %s\n", error.c_str());
+    if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
+    return 1;
+  }
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return 0;
+}
+
+}  // namespace zrtool

@@ -1,0 +1,51 @@
+// zraddrres: the support engineer's view of the library. Which device stands
+// behind a port, and the registry the library reads.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "tools/zraddrres/Commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"zraddrres: finds the network device behind a printer port"};
+  app.require_subcommand(1);
+
+  zrtool::ResolveOptions resolve;
+  CLI::App* resolveCommand =
+      app.add_subcommand("resolve", "Resolve printer ports to the address of their device and its kind");
+  resolveCommand->add_option("ports", resolve.ports, "Port names as the spooler shows them")->required();
+  bool ipOnly = false;
+  bool ipxOnly = false;
+  auto* ipFlag = resolveCommand->add_flag("--ip", ipOnly, "Only the IP readers (GetIPAddressFromPort)");
+  resolveCommand->add_flag("--ipx", ipxOnly, "Only the IPX readers (GetIPXAddressFromPort)")->excludes(ipFlag);
+  resolveCommand->add_flag("--json", resolve.json, "Print the results as JSON");
+  resolveCommand->add_flag("--trace", resolve.trace, "Show the library's trace of each call on standard error");
+
+  CLI::App* reg = app.add_subcommand("reg", "Load or show the registry the library reads");
+  reg->require_subcommand(1);
+  std::string importFile;
+  CLI::App* importCommand = reg->add_subcommand("import", "Load a .reg export (REGEDIT4 or version 5.00)");
+  importCommand->add_option("file", importFile, "The .reg file")->required()->check(CLI::ExistingFile);
+  std::string exportKey = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
+  CLI::App* exportCommand = reg->add_subcommand("export", "Print a key and everything below it as REGEDIT4 text");
+  exportCommand->add_option("key", exportKey, "The key, e.g. HKCU\\Software\\ZrAddrRes")->capture_default_str();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return 2;
+  }
+
+  if (*resolveCommand) {
+    resolve.entry = ipOnly ? zrtool::Entry::IP : ipxOnly ? zrtool::Entry::IPX : zrtool::Entry::Full;
+    return zrtool::Resolve(resolve);
+  }
+  if (*importCommand) return zrtool::RegImport(importFile);
+  if (*exportCommand) return zrtool::RegExport(exportKey);
+  return 2;
+}

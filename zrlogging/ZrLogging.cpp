@@ -1,0 +1,138 @@
+#include "zrlogging/ZrLogging.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+#include <string>
+
+#include "platform/Paths.h"
+#include "platform/Threads.h"
+
+namespace {
+
+struct HookSlot {
+  std::mutex mutex;
+  ZrLoggingHook hook = nullptr;
+  void* context = nullptr;
+};
+
+HookSlot& Hook() {
+  static HookSlot slot;
+  return slot;
+}
+std::atomic<bool> g_hookInstalled{false};
+
+unsigned long ReadLevel() {
+  const char* text = std::getenv("ZRLOGGING_LEVEL");
+  if (text == nullptr || *text == '\0') return 1;
+  return std::strtoul(text, nullptr, 10);
+}
+
+std::atomic<unsigned long> g_level{ReadLevel()};
+
+std::string LogFolder() {
+  const char* folder = std::getenv("ZRLOGGING_DIR");
+  return folder && *folder ? std::string(folder) : zrplatform::DefaultLogFolder();
+}
+
+void FormatTimeStamp(char* buffer, std::size_t size) {
+  using namespace std::chrono;
+  auto now = system_clock::now();
+  std::time_t seconds = system_clock::to_time_t(now);
+  long millis = static_cast<long>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+  std::tm utc{};
+#if defined(_WIN32)
+  gmtime_s(&utc, &seconds);
+#else
+  gmtime_r(&seconds, &utc);
+#endif
+  std::snprintf(buffer, size, "%04d-%02d-%02dT%02d:%02d:%02d.%03ldZ", utc.tm_year + 1900, utc.tm_mon + 1,
+                utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, millis);
+}
+
+}  // namespace
+
+struct ZrLogging::Impl {
+  std::mutex mutex;  // one line at a time, so lines of concurrent threads never interleave
+  std::string name;
+  std::FILE* file = nullptr;
+};
+
+ZrLogging::ZrLogging() : m_pImpl(new Impl) {}
+
+ZrLogging::~ZrLogging() {
+  if (m_pImpl->file) std::fclose(m_pImpl->file);
+  delete m_pImpl;
+}
+
+void ZrLogging::LogStart(const char* name) {
+  {
+    std::lock_guard<std::mutex> lock(m_pImpl->mutex);
+    m_pImpl->name = name ? name : "";
+    if (m_pImpl->file) {
+      std::fclose(m_pImpl->file);
+      m_pImpl->file = nullptr;
+    }
+  }
+  if (g_hookInstalled.load(std::memory_order_acquire)) {
+    HookSlot& slot = Hook();
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    if (slot.hook) slot.hook(slot.context, ZRLOGGING_EVENT_START, name ? name : "", 0, "");
+  }
+  // The file is opened on the first line that passes the filter, so a
+  // process that only traces below the level never creates one.
+}
+
+void ZrLogging::LogWrite(unsigned long level, const char* format, ...) {
+  bool hooked = g_hookInstalled.load(std::memory_order_acquire);
+  bool toFile = level <= g_level.load(std::memory_order_relaxed);
+  if ((!hooked && !toFile) || format == nullptr) return;
+
+  char text[2048];
+  va_list args;
+  va_start(args, format);
+  int length = std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  if (length < 0) return;
+
+  if (hooked) {
+    HookSlot& slot = Hook();
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    if (slot.hook) slot.hook(slot.context, ZRLOGGING_EVENT_WRITE, m_pImpl->name.c_str(), level, text);
+  }
+  if (!toFile) return;
+
+  char stamp[40];
+  FormatTimeStamp(stamp, sizeof stamp);
+  std::lock_guard<std::mutex> lock(m_pImpl->mutex);
+  if (m_pImpl->file == nullptr) {
+    std::string folder = LogFolder();
+    zrplatform::MakeFolders(folder);
+    std::string path = folder + "/" + (m_pImpl->name.empty() ? std::string("ZrLogging") : m_pImpl->name) + ".log";
+    m_pImpl->file = std::fopen(path.c_str(), "a");
+    if (m_pImpl->file == nullptr) return;
+  }
+  std::fprintf(m_pImpl->file, "%s [%lu] %2lu %s\n", stamp, static_cast<unsigned long>(GetCurrentThreadId()), level,
+               text);
+  std::fflush(m_pImpl->file);
+}
+
+ZrLogging::ZrLogging(const ZrLogging&) : m_pImpl(new Impl) {}
+
+ZrLogging& ZrLogging::operator=(const ZrLogging&) { return *this; }
+
+extern "C" ZrLoggingHook ZrLoggingSetHook(ZrLoggingHook hook, void* context) {
+  HookSlot& slot = Hook();
+  std::lock_guard<std::mutex> lock(slot.mutex);
+  ZrLoggingHook previous = slot.hook;
+  slot.hook = hook;
+  slot.context = context;
+  g_hookInstalled.store(hook != nullptr, std::memory_order_release);
+  return previous;
+}
+
+extern "C" void ZrLoggingReloadSettings(void) { g_level.store(ReadLevel(), std::memory_order_relaxed); }
