@@ -26,9 +26,6 @@ else()
   install(FILES platform/posix/Win32Types.h DESTINATION ${ZR_INCLUDE_DEST}/platform/posix)
 endif()
 
-# Installed users see only the one include folder.
-set_property(TARGET ZrAddrRes APPEND PROPERTY INTERFACE_INCLUDE_DIRECTORIES $<INSTALL_INTERFACE:${ZR_INCLUDE_DEST}>)
-
 install(EXPORT ZrAddrResTargets NAMESPACE ZrAddrRes:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZrAddrRes)
 configure_package_config_file(cmake/ZrAddrResConfig.cmake.in ${CMAKE_BINARY_DIR}/ZrAddrResConfig.cmake
   INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ZrAddrRes)

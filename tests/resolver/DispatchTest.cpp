@@ -10,6 +10,7 @@
 #include "tests/support/LogCapture.h"
 #include "tests/support/Mode.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/RegistrySeed.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ const char kSpoolbridgeNT[] =
 
 TEST_F(Dispatch, DirectPrintPortOnThe9xLineIsKindOneAndEndsTheSearch) {
   ZR_SKIP_UNLESS(m_resolver.IsWindows9xLine(), "the direct-print reader answers only on the 9x line");
-  zrtest::SeedRegistry(kSpoolbridge9x);
+  ASSERT_TRUE(zrtest::SeedRegistry(kSpoolbridge9x));
   for (int entry = 0; entry < 2; ++entry) {
     zrtest::LogCapture log;
     int found = entry == 0 ? m_resolver.GetAddressFromPort("SB1", m_address, &m_kind)
@@ -119,7 +120,7 @@ TEST_F(Dispatch, DirectPrintPortOnThe9xLineIsKindOneAndEndsTheSearch) {
 
 TEST_F(Dispatch, DirectPrintPortOnTheNTLineAbortsTheSearch) {
   ZR_SKIP_UNLESS(m_resolver.IsWindowsNTLine(), "the abort is the NT line's");
-  zrtest::SeedRegistry(kSpoolbridgeNT);
+  ASSERT_TRUE(zrtest::SeedRegistry(kSpoolbridgeNT));
   zrtest::LogCapture log;
   m_address = "untouched";
   EXPECT_EQ(m_resolver.GetAddressFromPort("SB1", m_address, &m_kind), 0);
@@ -142,7 +143,7 @@ TEST_F(Dispatch, DirectPrintPortOnTheNTLineAbortsTheSearch) {
 
 TEST_F(Dispatch, TheNTKeyIsNotReadOffTheNTLineNorThe9xKeyOnIt) {
   // Each line reads its own key only: the other line's entry is never found.
-  zrtest::SeedRegistry(m_resolver.IsWindowsNTLine() ? kSpoolbridge9x : kSpoolbridgeNT);
+  ASSERT_TRUE(zrtest::SeedRegistry(m_resolver.IsWindowsNTLine() ? kSpoolbridge9x : kSpoolbridgeNT));
   EXPECT_EQ(m_resolver.GetIPXAddressFromPort("SB1", m_address, &m_kind), 0);
   EXPECT_EQ(m_kind, ZRMONITOR::CT_NONE);
 }

@@ -1,0 +1,4 @@
+// ThreadChecker.h compiles on its own.
+#include <ThreadChecker.h>
+
+int CountRunningWorkers() { return CThreadChecker::GetInstance().GetCount(); }
