@@ -1,6 +1,5 @@
 #include "platform/RegImport.h"
 
-
 #include <cctype>
 #include <utility>
 
@@ -40,7 +39,7 @@ LONG ReadTree(HKEY key, RegTextKey* node) {
     node->values.push_back({std::string(name.data(), nameLength), type, data});
   }
   for (DWORD index = 0;; ++index) {
-    char name[256];
+    char name[512];  // 255 characters, double-byte ones included
     DWORD nameLength = sizeof name;
     LONG rc = RegEnumKeyExA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
     if (rc == ERROR_NO_MORE_ITEMS) break;
@@ -72,12 +71,17 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
                              KEY_READ | KEY_WRITE, nullptr, &current, nullptr);
         if (rc != ERROR_SUCCESS && error) *error = Describe(op, "creating", rc);
         break;
-      case RegOperation::Kind::SetValue:
-        rc = current ? RegSetValueExA(current, op.valueName.c_str(), 0, op.type, op.data.data(),
+      case RegOperation::Kind::SetValue: {
+        // The registry takes a NUL right after a string's data for its
+        // terminator; a byte that is no NUL keeps unterminated data as it is.
+        std::vector<BYTE> data(op.data);
+        data.push_back(0xFF);
+        rc = current ? RegSetValueExA(current, op.valueName.c_str(), 0, op.type, data.data(),
                                       static_cast<DWORD>(op.data.size()))
                      : ERROR_INVALID_HANDLE;
         if (rc != ERROR_SUCCESS && error) *error = Describe(op, ("setting \"" + op.valueName + "\" under").c_str(), rc);
         break;
+      }
       case RegOperation::Kind::DeleteValue:
         rc = current ? RegDeleteValueA(current, op.valueName.c_str()) : ERROR_INVALID_HANDLE;
         if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS;  // already gone is what was asked

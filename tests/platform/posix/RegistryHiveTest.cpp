@@ -1,0 +1,437 @@
+// The native registry's hive files: where they are, what they hold, when
+// they are read again, what a malformed one does, and what a failing disk does.
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "platform/Registry.h"
+#include "platform/posix/RegistryTesting.h"
+#include "tests/support/Env.h"
+#include "tests/support/RegistryFixture.h"
+
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// Replaces a file whole, as an editor saving a copy would.
+void ReplaceFile(const std::string& path, const std::string& bytes) {
+  std::string temporary = path + ".new";
+  std::ofstream(temporary, std::ios::binary) << bytes;
+  ASSERT_EQ(0, std::rename(temporary.c_str(), path.c_str()));
+}
+
+HKEY Create(HKEY root, const char* path) {
+  HKEY key = nullptr;
+  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  return key;
+}
+
+LONG SetText(HKEY key, const char* name, const std::string& text) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1));
+}
+
+std::string Query(HKEY root, const char* path, const char* name) {
+  HKEY key = nullptr;
+  LONG rc = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
+  if (rc != ERROR_SUCCESS) return "error " + std::to_string(rc);
+  char text[256] = {};
+  DWORD size = sizeof text - 1;
+  rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? std::string(text) : "error " + std::to_string(rc);
+}
+
+TEST(RegistryHive, EachRootHasItsFileInTheNamedFolder) {
+  zrtest::RegistrySandbox sandbox;
+  HKEY machine = Create(HKEY_LOCAL_MACHINE, "Software\\A");
+  ASSERT_EQ(ERROR_SUCCESS, SetText(machine, "x", "1"));
+  HKEY user = Create(HKEY_CURRENT_USER, "Software\\B");
+  DWORD dword = 0x2a;
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(user, "y", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dword), 4));
+  RegCloseKey(machine);
+  RegCloseKey(user);
+
+  // The scratch keys the sandbox tracks are not made until asked for.
+  EXPECT_EQ(
+      "REGEDIT4\r\n"
+      "\r\n[HKEY_LOCAL_MACHINE]\r\n"
+      "\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n"
+      "\r\n[HKEY_LOCAL_MACHINE\\Software\\A]\r\n\"x\"=\"1\"\r\n",
+      ReadFile(sandbox.HiveFolder() + "/HKLM.reg"));
+  EXPECT_EQ(
+      "REGEDIT4\r\n"
+      "\r\n[HKEY_CURRENT_USER]\r\n"
+      "\r\n[HKEY_CURRENT_USER\\Software]\r\n"
+      "\r\n[HKEY_CURRENT_USER\\Software\\B]\r\n\"y\"=dword:0000002a\r\n",
+      ReadFile(sandbox.HiveFolder() + "/HKCU.reg"));
+  EXPECT_FALSE(Exists(sandbox.HiveFolder() + "/HKLM.reg.tmp"));
+}
+
+TEST(RegistryHive, UserHiveDefaultsToTheConfigFolder) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string base = sandbox.HiveFolder();
+  struct Case {
+    const char* name;
+    bool setConfig;
+    std::string config;  // XDG_CONFIG_HOME
+    std::string home;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"XDG_CONFIG_HOME", true, base + "/xdg", base + "/home1", base + "/xdg/zraddrres/HKCU.reg"},
+      {"HOME", false, "", base + "/home2", base + "/home2/.config/zraddrres/HKCU.reg"},
+      {"a relative XDG_CONFIG_HOME is ignored", true, "relative", base + "/home3",
+       base + "/home3/.config/zraddrres/HKCU.reg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    zrtest::ScopedEnv registry("ZRADDRRES_REGISTRY", nullptr);
+    zrtest::ScopedEnv configHome("XDG_CONFIG_HOME", c.setConfig ? c.config.c_str() : nullptr);
+    zrtest::ScopedEnv home("HOME", c.home.c_str());
+    RegCloseKey(Create(HKEY_CURRENT_USER, "Software\\Defaults"));
+    EXPECT_TRUE(Exists(c.expected)) << c.expected;
+  }
+}
+
+TEST(RegistryHive, MissingFolderIsAnEmptyHiveUntilTheFirstWrite) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string folder = sandbox.HiveFolder() + "/not/yet";
+  zrtest::ScopedEnv registry("ZRADDRRES_REGISTRY", folder.c_str());
+  HKEY key = nullptr;
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key));
+  char name[64];
+  DWORD length = sizeof name;
+  EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumKeyExA(HKEY_LOCAL_MACHINE, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueA(HKEY_LOCAL_MACHINE, "nothing"));
+  EXPECT_FALSE(Exists(folder)) << "reads and failed writes make no folder";
+  key = Create(HKEY_LOCAL_MACHINE, "Software");
+  RegCloseKey(key);
+  EXPECT_TRUE(Exists(folder + "/HKLM.reg"));
+}
+
+TEST(RegistryHive, UnchangedHiveIsNotParsedAgain) {
+  zrtest::RegistrySandbox sandbox;
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "Software\\Config");
+  ASSERT_EQ(ERROR_SUCCESS, SetText(key, "Address", "10.0.0.1"));
+  const unsigned long before = zrplatform::RegistryParseCountForTesting();
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_EQ("10.0.0.1", Query(HKEY_LOCAL_MACHINE, "Software\\Config", "Address"));
+    char name[64];
+    DWORD length = sizeof name;
+    EXPECT_EQ(ERROR_SUCCESS, RegEnumKeyExA(HKEY_LOCAL_MACHINE, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
+  }
+  // Our own writes do not make the file new to us either.
+  ASSERT_EQ(ERROR_SUCCESS, SetText(key, "Address", "10.0.0.2"));
+  EXPECT_EQ("10.0.0.2", Query(HKEY_LOCAL_MACHINE, "Software\\Config", "Address"));
+  EXPECT_EQ(before, zrplatform::RegistryParseCountForTesting());
+
+  // Creating a key that exists writes nothing.
+  struct stat old;
+  ASSERT_EQ(0, stat((sandbox.HiveFolder() + "/HKLM.reg").c_str(), &old));
+  RegCloseKey(Create(HKEY_LOCAL_MACHINE, "software\\config"));
+  struct stat now;
+  ASSERT_EQ(0, stat((sandbox.HiveFolder() + "/HKLM.reg").c_str(), &now));
+  EXPECT_EQ(old.st_ino, now.st_ino);
+  EXPECT_EQ(old.st_mtim.tv_nsec, now.st_mtim.tv_nsec);
+  RegCloseKey(key);
+}
+
+// Another process tells versions apart by the file's stamp, so a new
+// version's mtime is later than the old one's even when the clock is not
+// (a coarse file clock, or a clock set back).
+TEST(RegistryHive, EachVersionHasALaterMtime) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "Config");
+  ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", "a"));
+  struct stat st;
+  ASSERT_EQ(0, stat(hive.c_str(), &st));
+  struct timespec future[2] = {st.st_atim, st.st_mtim};
+  future[1].tv_sec += 3600;
+  ASSERT_EQ(0, utimensat(AT_FDCWD, hive.c_str(), future, 0));
+  for (const char* text : {"b", "c"}) {
+    struct timespec before = future[1];
+    ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", text));
+    ASSERT_EQ(0, stat(hive.c_str(), &st));
+    EXPECT_TRUE(st.st_mtim.tv_sec > before.tv_sec ||
+                (st.st_mtim.tv_sec == before.tv_sec && st.st_mtim.tv_nsec > before.tv_nsec))
+        << text;
+    future[1] = st.st_mtim;
+  }
+  RegCloseKey(key);
+}
+
+TEST(RegistryHive, ChangedFileIsReadAgain) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "Config");
+  ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", "1"));
+  EXPECT_EQ("1", Query(HKEY_LOCAL_MACHINE, "Config", "v"));
+
+  // A new file in its place.
+  unsigned long before = zrplatform::RegistryParseCountForTesting();
+  ReplaceFile(hive, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Config]\r\n\"v\"=\"replaced\"\r\n");
+  EXPECT_EQ("replaced", Query(HKEY_LOCAL_MACHINE, "Config", "v"));
+  EXPECT_EQ("replaced", Query(HKEY_LOCAL_MACHINE, "Config", "v"));
+  EXPECT_EQ(before + 1, zrplatform::RegistryParseCountForTesting());
+
+  // The same file rewritten in place with as many bytes; its mtime moves on.
+  struct stat st;
+  ASSERT_EQ(0, stat(hive.c_str(), &st));
+  std::ofstream(hive, std::ios::binary | std::ios::trunc)
+      << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Config]\r\n\"v\"=\"restored\"\r\n";
+  struct timespec times[2] = {st.st_atim, st.st_mtim};
+  times[1].tv_sec += 1;
+  ASSERT_EQ(0, utimensat(AT_FDCWD, hive.c_str(), times, 0));
+  EXPECT_EQ("restored", Query(HKEY_LOCAL_MACHINE, "Config", "v"));
+  EXPECT_EQ("restored", Query(key, "", "v")) << "through a handle opened before";
+  EXPECT_EQ(before + 2, zrplatform::RegistryParseCountForTesting());
+
+  // A regedit export in UTF-16 serves as a hive too; the next write makes it REGEDIT4.
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Config]\r\n"
+                            "\"v\"=hex(2):75,00,00,00\r\n")) {
+    utf16 += c;
+    utf16 += '\0';
+  }
+  ReplaceFile(hive, utf16);
+  DWORD type = 0;
+  char text[8] = {};
+  DWORD size = sizeof text;
+  ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "v", nullptr, &type, reinterpret_cast<BYTE*>(text), &size));
+  EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), type);
+  EXPECT_EQ(std::string("u", 2), std::string(text, size));
+  ASSERT_EQ(ERROR_SUCCESS, SetText(key, "w", "x"));
+  EXPECT_EQ("REGEDIT4\r\n", ReadFile(hive).substr(0, 10));
+  RegCloseKey(key);
+}
+
+struct MalformedCase {
+  const char* name;
+  std::string text;
+  int line;
+  const char* what;
+};
+
+TEST(RegistryHive, MalformedFileFailsEveryCallAndIsKept) {
+  const MalformedCase cases[] = {
+      {"not a registry text", "hello\r\n", 1, "expected REGEDIT4"},
+      {"a bad dword", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n\"x\"=dword:zz\r\n", 4, "hex digits"},
+      {"a key of the other root",
+       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n", 5,
+       "holds only HKEY_LOCAL_MACHINE keys"},
+      {"a deletion", "REGEDIT4\r\n[-HKEY_LOCAL_MACHINE\\Software]\r\n", 2, "no deletions"},
+      {"a key name of 256 characters", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\" + std::string(256, 'k') + "]\r\n", 2,
+       "bad key name"},
+      {"a key path with a leading backslash", "REGEDIT4\r\n\r\n\r\n[HKEY_LOCAL_MACHINE\\\\a]\r\n", 4,
+       "bad key name"},
+  };
+  for (const MalformedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    zrtest::RegistrySandbox sandbox;
+    const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+    std::ofstream(hive, std::ios::binary) << c.text;
+    const std::string prefix = hive + ":" + std::to_string(c.line) + ": ";
+
+    testing::internal::CaptureStderr();
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key));
+    const std::string error = zrplatform::RegistryErrorText();
+    EXPECT_EQ(prefix, error.substr(0, prefix.size()));
+    EXPECT_NE(std::string::npos, error.find(c.what)) << error;
+    DWORD size = 0;
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegQueryValueExA(HKEY_LOCAL_MACHINE, "x", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegSetValueExA(HKEY_LOCAL_MACHINE, "x", 0, REG_BINARY, nullptr, 0));
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, "New", 0, nullptr, 0, KEY_READ, nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software"));
+    EXPECT_EQ(error, zrplatform::RegistryErrorText());
+    EXPECT_EQ(error + "\n", testing::internal::GetCapturedStderr()) << "said once";
+
+    EXPECT_EQ(c.text, ReadFile(hive));
+    EXPECT_FALSE(Exists(hive + ".tmp"));
+
+    // The other hive is untouched by it, and a call that succeeds has no error text.
+    HKEY user = Create(HKEY_CURRENT_USER, "Fine");
+    EXPECT_EQ(ERROR_SUCCESS, SetText(user, "v", "ok"));
+    EXPECT_STREQ("", zrplatform::RegistryErrorText());
+    RegCloseKey(user);
+
+    // Mended, it serves again.
+    ReplaceFile(hive, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n");
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key));
+    RegCloseKey(key);
+  }
+}
+
+// A seam to fail one file call of the write path, as a full disk would.
+int g_failErrno = 0;
+int g_shortWrites = 0;
+int FailingOpen(const char*, int, mode_t) {
+  errno = g_failErrno;
+  return -1;
+}
+ssize_t FailingWrite(int, const void*, std::size_t) {
+  errno = g_failErrno;
+  return -1;
+}
+ssize_t OneByteWrite(int fd, const void* data, std::size_t size) {
+  ++g_shortWrites;
+  if (g_shortWrites % 3 == 0) {
+    errno = EINTR;
+    return -1;
+  }
+  return write(fd, data, size > 0 ? 1 : 0);
+}
+int FailingSync(int) {
+  errno = g_failErrno;
+  return -1;
+}
+int FailingRename(const char*, const char*) {
+  errno = g_failErrno;
+  return -1;
+}
+
+class SwappedFileCalls {
+ public:
+  SwappedFileCalls() : saved_(zrplatform::RegistryFileCallsForTesting()) {}
+  ~SwappedFileCalls() { zrplatform::RegistryFileCallsForTesting() = saved_; }
+
+ private:
+  zrplatform::RegistryFileCalls saved_;
+};
+
+TEST(RegistryHive, FailedWriteLeavesTheHiveAsItWas) {
+  struct Case {
+    const char* name;
+    void (*swap)(zrplatform::RegistryFileCalls&);
+    int error;
+    LONG expected;
+  };
+  const Case cases[] = {
+      {"temporary file refused", [](zrplatform::RegistryFileCalls& c) { c.openFile = FailingOpen; }, EACCES,
+       ERROR_ACCESS_DENIED},
+      {"disk full", [](zrplatform::RegistryFileCalls& c) { c.writeFile = FailingWrite; }, ENOSPC,
+       ERROR_REGISTRY_IO_FAILED},
+      {"sync failed", [](zrplatform::RegistryFileCalls& c) { c.syncFile = FailingSync; }, EIO,
+       ERROR_REGISTRY_IO_FAILED},
+      {"rename failed", [](zrplatform::RegistryFileCalls& c) { c.renameFile = FailingRename; }, EXDEV,
+       ERROR_REGISTRY_IO_FAILED},
+      {"short and interrupted writes", [](zrplatform::RegistryFileCalls& c) { c.writeFile = OneByteWrite; }, 0,
+       ERROR_SUCCESS},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    zrtest::RegistrySandbox sandbox;
+    const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+    HKEY key = Create(HKEY_LOCAL_MACHINE, "Config");
+    ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", "old"));
+    const std::string before = ReadFile(hive);
+    {
+      SwappedFileCalls swapped;
+      c.swap(zrplatform::RegistryFileCallsForTesting());
+      g_failErrno = c.error;
+      EXPECT_EQ(c.expected, SetText(key, "v", "new"));
+    }
+    EXPECT_FALSE(Exists(hive + ".tmp"));
+    if (c.expected == ERROR_SUCCESS) {
+      EXPECT_EQ("new", Query(HKEY_LOCAL_MACHINE, "Config", "v"));
+      EXPECT_NE(before, ReadFile(hive));
+    } else {
+      EXPECT_EQ(before, ReadFile(hive));
+      EXPECT_EQ("old", Query(HKEY_LOCAL_MACHINE, "Config", "v"));
+      EXPECT_EQ(ERROR_SUCCESS, SetText(key, "v", "new"));
+      EXPECT_EQ("new", Query(HKEY_LOCAL_MACHINE, "Config", "v"));
+    }
+    RegCloseKey(key);
+  }
+}
+
+TEST(RegistryHive, NamesAHiveFileCannotHoldAreRefused) {
+  zrtest::RegistrySandbox sandbox;
+  HKEY key = Create(HKEY_CURRENT_USER, "Names");
+  struct Case {
+    const char* name;
+    const char* subkey;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"line feed in a key name", "a\nb", nullptr},
+      {"carriage return in a key name", "a\rb", nullptr},
+      {"line feed in a value name", nullptr, "a\nb"},
+      {"carriage return in a value name", nullptr, "a\r"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.subkey) {
+      HKEY sub = nullptr;
+      EXPECT_EQ(ERROR_INVALID_PARAMETER,
+                RegCreateKeyExA(key, c.subkey, 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr));
+    } else {
+      EXPECT_EQ(ERROR_INVALID_PARAMETER, SetText(key, c.value, "x"));
+    }
+  }
+  // A key name of the registry's longest length is fine, one more is not
+  // (Wine takes one more still).
+  HKEY sub = nullptr;
+  EXPECT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExA(key, std::string(255, 'k').c_str(), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr));
+  RegCloseKey(sub);
+  EXPECT_EQ(ERROR_INVALID_PARAMETER,
+            RegCreateKeyExA(key, std::string(256, 'k').c_str(), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr));
+  // A value name of the registry's longest length is fine, one more is not.
+  EXPECT_EQ(ERROR_SUCCESS, SetText(key, std::string(16383, 'v').c_str(), "x"));
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, SetText(key, std::string(16384, 'v').c_str(), "x"));
+  // The tree is at most 512 levels deep.
+  std::string path = "d";
+  for (int i = 1; i < 511; ++i) path += "\\d";  // 511 levels below Names
+  HKEY deep = nullptr;
+  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(key, path.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &deep, nullptr));
+  RegCloseKey(deep);
+  EXPECT_EQ(ERROR_INVALID_PARAMETER,
+            RegCreateKeyExA(key, (path + "\\d").c_str(), 0, nullptr, 0, KEY_READ, nullptr, &deep, nullptr));
+  RegCloseKey(key);
+}
+
+// Checks Wine does not make (it crashes on a null result pointer), so only
+// the native registry is held to them here.
+TEST(RegistryHive, BadParametersAndHandles) {
+  zrtest::RegistrySandbox sandbox;
+  HKEY key = nullptr;
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, nullptr));
+  EXPECT_EQ(ERROR_INVALID_PARAMETER,
+            RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, nullptr, 0, KEY_READ, nullptr, nullptr, nullptr));
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_BINARY, nullptr, 4));
+  DWORD reserved = 0;
+  DWORD size = 0;
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, RegQueryValueExA(HKEY_CURRENT_USER, "v", &reserved, nullptr, nullptr, &size));
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, RegDeleteKeyA(HKEY_CURRENT_USER, nullptr));
+  DWORD length = 0;
+  EXPECT_EQ(ERROR_INVALID_PARAMETER,
+            RegEnumKeyExA(HKEY_CURRENT_USER, 0, nullptr, &length, nullptr, nullptr, nullptr, nullptr));
+  // A root key cannot be deleted; only these two roots exist here.
+  EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_USER, ""));
+  for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_USERS, static_cast<HKEY>(nullptr)}) {
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegOpenKeyExA(root, "Software", 0, KEY_READ, &key));
+  }
+}
+
+}  // namespace

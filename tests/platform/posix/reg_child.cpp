@@ -1,0 +1,89 @@
+// A second process for the registry tests: performs registry calls named on
+// its command line, in the registry ZRADDRRES_REGISTRY names.
+//   reg_child set  ROOT PATH NAME TEXT        a REG_SZ value
+//   reg_child get  ROOT PATH NAME             prints the REG_SZ text, or "error N"
+//   reg_child fill ROOT PATH PREFIX FROM COUNT
+//       sets PREFIX%05d = i (REG_DWORD) for i = FROM .. FROM+COUNT-1, one call
+//       each, printing "done i" after each so a test knows how far it got
+// ROOT is HKLM or HKCU. Exit status 0 when every call succeeded.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/Registry.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr, "usage: reg_child set|get|fill ROOT PATH ...\n");
+  return 2;
+}
+
+HKEY Root(const char* name) { return std::strcmp(name, "HKLM") == 0 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+HKEY Create(HKEY root, const char* path) {
+  HKEY key = nullptr;
+  LONG rc = RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  if (rc != ERROR_SUCCESS) {
+    std::printf("error %ld\n", static_cast<long>(rc));
+    std::fprintf(stderr, "reg_child: create %s: %ld %s\n", path, static_cast<long>(rc), zrplatform::RegistryErrorText());
+    std::exit(1);
+  }
+  return key;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) return Usage();
+  const std::string verb = argv[1];
+  HKEY root = Root(argv[2]);
+  const char* path = argv[3];
+  if (verb == "set" && argc == 6) {
+    HKEY key = Create(root, path);
+    LONG rc = RegSetValueExA(key, argv[4], 0, REG_SZ, reinterpret_cast<const BYTE*>(argv[5]),
+                             static_cast<DWORD>(std::strlen(argv[5]) + 1));
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) std::printf("error %ld\n", static_cast<long>(rc));
+    return rc == ERROR_SUCCESS ? 0 : 1;
+  }
+  if (verb == "get" && argc == 5) {
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    char text[1024] = {};
+    DWORD size = sizeof text - 1;
+    if (rc == ERROR_SUCCESS) {
+      rc = RegQueryValueExA(key, argv[4], nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+      RegCloseKey(key);
+    }
+    if (rc != ERROR_SUCCESS) {
+      std::printf("error %ld\n", static_cast<long>(rc));
+      return 1;
+    }
+    std::printf("%s\n", text);
+    return 0;
+  }
+  if (verb == "fill" && argc == 7) {
+    HKEY key = Create(root, path);
+    const long from = std::strtol(argv[5], nullptr, 10);
+    const long count = std::strtol(argv[6], nullptr, 10);
+    for (long i = from; i < from + count; ++i) {
+      char name[64];
+      std::snprintf(name, sizeof name, "%s%05ld", argv[4], i);
+      DWORD value = static_cast<DWORD>(i);
+      LONG rc = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+      if (rc != ERROR_SUCCESS) {
+        std::printf("error %ld\n", static_cast<long>(rc));
+        std::fprintf(stderr, "reg_child: set %s: %ld %s\n", name, static_cast<long>(rc),
+                     zrplatform::RegistryErrorText());
+        return 1;
+      }
+      std::printf("done %ld\n", i);
+      std::fflush(stdout);
+    }
+    RegCloseKey(key);
+    return 0;
+  }
+  return Usage();
+}
