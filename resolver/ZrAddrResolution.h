@@ -7,6 +7,11 @@
 #include "platform/Types.h"
 #include "resolver/ZrAddrResExport.h"
 
+class CWinThread;
+namespace zrlookup {
+class CLookupCall;
+}
+
 namespace ZRMONITOR {
 
 // The kind of address a search found (there is no 3).
@@ -47,7 +52,32 @@ class ZRADDRRES_API CZrAddrResolution {
 
   int GetIPAddressFromSMBPort(const char* port, CString& address) const;
 
+  // Host name to address, and address to host name, on a worker thread bounded
+  // by a time-out in milliseconds (the registry may override it): 0 found,
+  // 0xFFFFFFFF timed out (also: not an address, for the reverse lookup),
+  // 0xFFFFFFFE any other failure.
+  unsigned long GetIPAddressFromHostName(const char* host, CString& address, unsigned long timeout) const;
+  unsigned long GetHostFromIPAddress(const char* address, CString& host, unsigned long timeout) const;
+
+  // Printer names: the display form the address store uses, and the host name
+  // a printer's direct TCP/IP port is configured with.
+  static void MakePrinterFriendlyName(CString name, CString& friendlyName);
+  static int GetHostNameFromPrinterName(const char* printer, CString& host);
+  int GetHostNameFromDirectPort(const CString& port, CString& host);
+
  private:
+  // Tests reach the private steps through this one door.
+  friend struct ZrAddrResolutionTestAccess;
+
+  // The lookup the port readers use: 5000 ms, refused after a time-out of this object.
+  int GetIPAddressFromHostName(const char* host, CString& address) const;
+  static unsigned long GetTimeoutValue(const char* valueName, unsigned long defaultTimeout);
+  int DuplicateAndResumeThread(CWinThread& thread, HANDLE& handle) const;
+  static unsigned int GetIPFromDNSThreadProc(void* call);
+  static unsigned long GetIPFromDNS(zrlookup::CLookupCall& call);
+  static unsigned int GetHostFromIPThreadProc(void* call);
+  static unsigned long GetHostFromIP(zrlookup::CLookupCall& call);
+
   int GetAddressFromRegistry(const char* port, CString& address, ZRMONITOR::ConnectionType* kind) const;
 
   int GetIPAddressFromStandardTCPIPPort(const char* port, CString& address) const;

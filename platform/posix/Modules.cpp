@@ -4,6 +4,7 @@
 #include "platform/Modules.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <strings.h>
 
 #include <cstring>
@@ -75,6 +76,15 @@ FARPROC Ws2Entry(const char* name) {
   return nullptr;
 }
 
+bool DefinedBy(void* module, void* symbol) {
+  link_map* owner = nullptr;
+  link_map* symbolOwner = nullptr;
+  Dl_info info;
+  if (dlinfo(module, RTLD_DI_LINKMAP, &owner) != 0) return false;
+  if (dladdr1(symbol, &info, reinterpret_cast<void**>(&symbolOwner), RTLD_DL_LINKMAP) == 0) return false;
+  return owner == symbolOwner;
+}
+
 bool IsBuiltin(HMODULE module) { return module == reinterpret_cast<HMODULE>(&g_ws2_32); }
 
 }  // namespace
@@ -109,6 +119,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     proc = Ws2Entry(name);
   } else {
     proc = reinterpret_cast<FARPROC>(dlsym(static_cast<void*>(module), name));
+    // dlsym also searches the module's dependencies; a DLL's exports are its own.
+    if (proc != nullptr && !DefinedBy(static_cast<void*>(module), reinterpret_cast<void*>(proc))) proc = nullptr;
   }
   if (proc == nullptr) SetLastError(ERROR_PROC_NOT_FOUND);
   return proc;

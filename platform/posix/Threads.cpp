@@ -1,11 +1,23 @@
-// POSIX critical sections (recursive mutexes), Sleep and thread ids.
+// POSIX threads behind the Win32 thread calls: critical sections are recursive
+// mutexes; a thread handle is a reference to a shared thread record that
+// outlives the thread while handles to it remain; thread ids are kernel thread
+// ids, so GetCurrentThreadId inside a thread equals the id CreateThread gave.
 #include "platform/Threads.h"
 
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <limits.h>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/Modules.h"
 
 void InitializeCriticalSection(LPCRITICAL_SECTION cs) {
   pthread_mutexattr_t attr;
@@ -31,8 +43,210 @@ DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
 
+namespace {
+
+const DWORD kInvalidThreadId = 1444;  // ERROR_INVALID_THREAD_ID
+
+struct ThreadRecord {
+  std::mutex mutex;
+  std::condition_variable changed;
+  LPTHREAD_START_ROUTINE start = nullptr;
+  LPVOID parameter = nullptr;
+  DWORD suspendCount = 0;
+  DWORD threadId = 0;
+  bool idKnown = false;
+  bool finished = false;
+  DWORD exitCode = STILL_ACTIVE;
+  std::atomic<int> references{0};  // open handles, plus the running thread
+};
+
+// What a HANDLE points to; the tag tells a live thread handle from anything else.
+struct HandleRecord {
+  static const std::uint32_t kLive = 0x54485244;  // "THRD"
+  std::uint32_t tag = kLive;
+  ThreadRecord* thread = nullptr;
+};
+
+void Release(ThreadRecord* thread) {
+  if (thread->references.fetch_sub(1) == 1) delete thread;
+}
+
+HandleRecord* Live(HANDLE handle) {
+  HandleRecord* record = static_cast<HandleRecord*>(handle);
+  if (record == nullptr || handle == GetCurrentProcess() || record->tag != HandleRecord::kLive) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  return record;
+}
+
+// Message queues by thread id; a thread's queue exists once it has peeked.
+struct Queues {
+  std::mutex mutex;
+  std::unordered_map<DWORD, std::deque<MSG>> byThread;
+};
+Queues& MessageQueues() {
+  static Queues* queues = new Queues;  // never destroyed: threads may post while the process exits
+  return *queues;
+}
+
+void* RunThread(void* argument) {
+  ThreadRecord* thread = static_cast<ThreadRecord*>(argument);
+  {
+    std::unique_lock<std::mutex> lock(thread->mutex);
+    thread->threadId = GetCurrentThreadId();
+    thread->idKnown = true;
+    thread->changed.notify_all();
+    thread->changed.wait(lock, [thread] { return thread->suspendCount == 0; });
+  }
+  DWORD code = thread->start(thread->parameter);
+  {
+    Queues& queues = MessageQueues();
+    std::lock_guard<std::mutex> lock(queues.mutex);
+    queues.byThread.erase(thread->threadId);
+  }
+  {
+    std::lock_guard<std::mutex> lock(thread->mutex);
+    thread->finished = true;
+    thread->exitCode = code;
+    thread->changed.notify_all();
+  }
+  Release(thread);
+  return nullptr;
+}
+
+}  // namespace
+
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
+                    DWORD flags, LPDWORD threadId) {
+  if (start == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  ThreadRecord* thread = new ThreadRecord;
+  thread->start = start;
+  thread->parameter = parameter;
+  thread->suspendCount = (flags & CREATE_SUSPENDED) ? 1 : 0;
+  thread->references = 2;  // the handle returned, and the thread itself
+
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+  if (stackSize != 0) pthread_attr_setstacksize(&attr, stackSize < PTHREAD_STACK_MIN ? PTHREAD_STACK_MIN : stackSize);
+  pthread_t id;
+  int rc = pthread_create(&id, &attr, &RunThread, thread);
+  pthread_attr_destroy(&attr);
+  if (rc != 0) {
+    delete thread;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  {
+    std::unique_lock<std::mutex> lock(thread->mutex);
+    thread->changed.wait(lock, [thread] { return thread->idKnown; });
+    if (threadId) *threadId = thread->threadId;
+  }
+  HandleRecord* handle = new HandleRecord;
+  handle->thread = thread;
+  return handle;
+}
+
+DWORD ResumeThread(HANDLE handle) {
+  HandleRecord* record = Live(handle);
+  if (record == nullptr) return static_cast<DWORD>(-1);
+  ThreadRecord* thread = record->thread;
+  std::lock_guard<std::mutex> lock(thread->mutex);
+  DWORD previous = thread->suspendCount;
+  if (thread->suspendCount > 0 && --thread->suspendCount == 0) thread->changed.notify_all();
+  return previous;
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  HandleRecord* record = Live(handle);
+  if (record == nullptr) return WAIT_FAILED;
+  ThreadRecord* thread = record->thread;
+  std::unique_lock<std::mutex> lock(thread->mutex);
+  if (milliseconds == INFINITE) {
+    thread->changed.wait(lock, [thread] { return thread->finished; });
+    return WAIT_OBJECT_0;
+  }
+  bool finished = thread->changed.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                           [thread] { return thread->finished; });
+  return finished ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+}
+
+BOOL GetExitCodeThread(HANDLE handle, LPDWORD exitCode) {
+  HandleRecord* record = Live(handle);
+  if (record == nullptr || exitCode == nullptr) return FALSE;
+  std::lock_guard<std::mutex> lock(record->thread->mutex);
+  *exitCode = record->thread->finished ? record->thread->exitCode : STILL_ACTIVE;
+  return TRUE;
+}
+
+HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
+
+BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE source, HANDLE targetProcess, LPHANDLE target, DWORD, BOOL,
+                     DWORD) {
+  if (sourceProcess != GetCurrentProcess() || targetProcess != GetCurrentProcess() || target == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  HandleRecord* record = Live(source);
+  if (record == nullptr) return FALSE;
+  record->thread->references.fetch_add(1);
+  HandleRecord* copy = new HandleRecord;
+  copy->thread = record->thread;
+  *target = copy;
+  return TRUE;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  HandleRecord* record = Live(handle);
+  if (record == nullptr) return FALSE;
+  record->tag = 0;
+  Release(record->thread);
+  delete record;
+  return TRUE;
+}
+
+BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
+  Queues& queues = MessageQueues();
+  std::lock_guard<std::mutex> lock(queues.mutex);
+  auto queue = queues.byThread.find(threadId);
+  if (queue == queues.byThread.end()) {
+    SetLastError(kInvalidThreadId);
+    return FALSE;
+  }
+  MSG msg{};
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  queue->second.push_back(msg);
+  return TRUE;
+}
+
+BOOL PeekMessageA(LPMSG out, HWND, UINT filterMin, UINT filterMax, UINT remove) {
+  Queues& queues = MessageQueues();
+  std::lock_guard<std::mutex> lock(queues.mutex);
+  std::deque<MSG>& queue = queues.byThread[GetCurrentThreadId()];
+  for (auto it = queue.begin(); it != queue.end(); ++it) {
+    bool matches = (filterMin == 0 && filterMax == 0) || (it->message >= filterMin && it->message <= filterMax);
+    if (!matches) continue;
+    if (out) *out = *it;
+    if (remove & PM_REMOVE) queue.erase(it);
+    return TRUE;
+  }
+  return FALSE;
+}
+
 namespace zrplatform {
 
 int AtomicRead(const int* value) { return __atomic_load_n(value, __ATOMIC_ACQUIRE); }
+
+// A shared object's code stays mapped while the process runs its threads to
+// the end; nothing to hold.
+HMODULE HoldModuleOf(const void*) { return nullptr; }
+
+void ExitThreadReleasingModule(HMODULE, DWORD) {}
 
 }  // namespace zrplatform

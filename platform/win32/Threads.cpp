@@ -6,3 +6,20 @@ namespace zrplatform {
 int AtomicRead(const int* value) { return *static_cast<const volatile int*>(value); }
 
 }  // namespace zrplatform
+
+namespace zrplatform {
+
+HMODULE HoldModuleOf(const void* address) {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, static_cast<LPCSTR>(address), &module)) {
+    return nullptr;
+  }
+  return module;
+}
+
+void ExitThreadReleasingModule(HMODULE module, DWORD code) {
+  // The hold is dropped by the system after the thread has left our code.
+  if (module != nullptr) FreeLibraryAndExitThread(module, code);
+}
+
+}  // namespace zrplatform

@@ -1,0 +1,104 @@
+#include "tests/support/FakeNameService.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "lookup/SocketLibrary.h"
+#include "platform/Modules.h"
+
+namespace zrtest {
+
+namespace {
+
+struct Script {
+  HMODULE module = nullptr;
+  void (*reset)() = nullptr;
+  void (*answer)(const char*, const char*) = nullptr;
+  void (*answerReverse)(const char*, const char*) = nullptr;
+  void (*block)(const char*) = nullptr;
+  void (*release)() = nullptr;
+  int (*calls)(const char*) = nullptr;
+  int (*blocked)() = nullptr;
+};
+
+template <typename F>
+void Find(HMODULE module, const char* name, F*& entry) {
+  entry = reinterpret_cast<F*>(GetProcAddress(module, name));
+  if (entry == nullptr) throw std::runtime_error(std::string("fake socket library lacks ") + name);
+}
+
+// Loaded once per variant and never unloaded: abandoned workers may still be inside.
+Script& Load(FakeNameService::Api api) {
+  static Script scripts[2];
+  const char* file = api == FakeNameService::Api::ProtocolIndependent ? ZR_FAKE_WS2_FILE : ZR_FAKE_WS2_V4_FILE;
+  Script& s = scripts[api == FakeNameService::Api::ProtocolIndependent ? 0 : 1];
+  if (s.module == nullptr) {
+    s.module = LoadLibraryA(file);
+    if (s.module == nullptr) throw std::runtime_error(std::string("cannot load ") + file);
+    Find(s.module, "FakeWs2Reset", s.reset);
+    Find(s.module, "FakeWs2Answer", s.answer);
+    Find(s.module, "FakeWs2AnswerReverse", s.answerReverse);
+    Find(s.module, "FakeWs2Block", s.block);
+    Find(s.module, "FakeWs2Release", s.release);
+    Find(s.module, "FakeWs2Calls", s.calls);
+    Find(s.module, "FakeWs2Blocked", s.blocked);
+  }
+  return s;
+}
+
+Script* g_current = nullptr;
+
+const char* FileOf(FakeNameService::Api api) {
+  return api == FakeNameService::Api::ProtocolIndependent ? ZR_FAKE_WS2_FILE : ZR_FAKE_WS2_V4_FILE;
+}
+
+// Services nest: the innermost is in place; when it goes, the one around it
+// comes back (with an empty script), and after the last one the real library.
+std::vector<FakeNameService::Api>& Stack() {
+  static std::vector<FakeNameService::Api> stack;
+  return stack;
+}
+
+void PutInPlace(const char* file) {
+  zrlookup::SetSocketLibraryNameForTesting(file);
+  zrlookup::ForgetSocketLibraryForTesting();
+}
+
+}  // namespace
+
+FakeNameService::FakeNameService(Api api) {
+  g_current = &Load(api);
+  g_current->reset();
+  Stack().push_back(api);
+  PutInPlace(FileOf(api));
+}
+
+FakeNameService::~FakeNameService() {
+  g_current->release();
+  Stack().pop_back();
+  if (Stack().empty()) {
+    PutInPlace(nullptr);
+  } else {
+    g_current = &Load(Stack().back());
+    g_current->reset();
+    PutInPlace(FileOf(Stack().back()));
+  }
+}
+
+void FakeNameService::Answer(const std::string& name, const std::string& address) {
+  g_current->answer(name.c_str(), address.c_str());
+}
+
+void FakeNameService::AnswerReverse(const std::string& address, const std::string& name) {
+  g_current->answerReverse(address.c_str(), name.c_str());
+}
+
+void FakeNameService::Block(const std::string& nameOrAddress) { g_current->block(nameOrAddress.c_str()); }
+
+void FakeNameService::Release() { g_current->release(); }
+
+int FakeNameService::Calls(const std::string& nameOrAddress) const { return g_current->calls(nameOrAddress.c_str()); }
+
+int FakeNameService::Blocked() const { return g_current->blocked(); }
+
+}  // namespace zrtest

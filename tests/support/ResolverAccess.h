@@ -1,0 +1,18 @@
+// The tests' door to the resolver's private steps.
+#pragma once
+
+#include "resolver/ZrAddrResolution.h"
+
+struct ZrAddrResolutionTestAccess {
+  // The short host-name lookup the port readers use.
+  static int ShortLookup(const CZrAddrResolution& resolver, const char* host, CString& address) {
+    return resolver.GetIPAddressFromHostName(host, address);
+  }
+  static unsigned long TimeoutValue(const char* valueName, unsigned long defaultTimeout) {
+    return CZrAddrResolution::GetTimeoutValue(valueName, defaultTimeout);
+  }
+  static int StoredAddress(const CZrAddrResolution& resolver, const char* port, CString& address,
+                           ZRMONITOR::ConnectionType* kind) {
+    return resolver.GetAddressFromRegistry(port, address, kind);
+  }
+};
