@@ -2,6 +2,8 @@
 // it with the time-out, and giving up on it.
 #pragma once
 
+#include <cstdint>
+
 #include "framework/WinThread.h"
 #include "lookup/LookupCall.h"
 #include "platform/Sockets.h"

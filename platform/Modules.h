@@ -9,6 +9,8 @@
 HMODULE LoadLibraryA(LPCSTR lpLibFileName);
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 BOOL FreeLibrary(HMODULE hLibModule);
+// The module already loaded under that name, without a new reference; or null.
+HMODULE GetModuleHandleA(LPCSTR lpModuleName);
 DWORD GetLastError();
 void SetLastError(DWORD dwErrCode);
 #endif

@@ -26,6 +26,20 @@ HookSlot& Hook() {
 }
 std::atomic<bool> g_hookInstalled{false};
 
+// The hook runs outside the slot's lock: a hook may take its time (or wait)
+// without holding up the lines of other threads.
+void CallHook(ZrLoggingEvent event, const char* name, unsigned long level, const char* text) {
+  ZrLoggingHook hook;
+  void* context;
+  {
+    HookSlot& slot = Hook();
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    hook = slot.hook;
+    context = slot.context;
+  }
+  if (hook) hook(context, event, name, level, text);
+}
+
 unsigned long ReadLevel() {
   const char* text = std::getenv("ZRLOGGING_LEVEL");
   if (text == nullptr || *text == '\0') return 1;
@@ -78,11 +92,7 @@ void ZrLogging::LogStart(const char* name) {
       m_pImpl->file = nullptr;
     }
   }
-  if (g_hookInstalled.load(std::memory_order_acquire)) {
-    HookSlot& slot = Hook();
-    std::lock_guard<std::mutex> lock(slot.mutex);
-    if (slot.hook) slot.hook(slot.context, ZRLOGGING_EVENT_START, name ? name : "", 0, "");
-  }
+  if (g_hookInstalled.load(std::memory_order_acquire)) CallHook(ZRLOGGING_EVENT_START, name ? name : "", 0, "");
   // The file is opened on the first line that passes the filter, so a
   // process that only traces below the level never creates one.
 }
@@ -99,11 +109,7 @@ void ZrLogging::LogWrite(unsigned long level, const char* format, ...) {
   va_end(args);
   if (length < 0) return;
 
-  if (hooked) {
-    HookSlot& slot = Hook();
-    std::lock_guard<std::mutex> lock(slot.mutex);
-    if (slot.hook) slot.hook(slot.context, ZRLOGGING_EVENT_WRITE, m_pImpl->name.c_str(), level, text);
-  }
+  if (hooked) CallHook(ZRLOGGING_EVENT_WRITE, m_pImpl->name.c_str(), level, text);
   if (!toFile) return;
 
   char stamp[40];

@@ -126,6 +126,20 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   return proc;
 }
 
+HMODULE GetModuleHandleA(LPCSTR name) {
+  if (name == nullptr) return nullptr;
+  if (strcasecmp(name, "ws2_32.dll") == 0 || strcasecmp(name, "ws2_32") == 0) {
+    return reinterpret_cast<HMODULE>(&g_ws2_32);
+  }
+  void* handle = dlopen(name, RTLD_LAZY | RTLD_NOLOAD);
+  if (handle == nullptr) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  dlclose(handle);  // RTLD_NOLOAD still counted a reference
+  return static_cast<HMODULE>(handle);
+}
+
 BOOL FreeLibrary(HMODULE module) {
   if (module == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);

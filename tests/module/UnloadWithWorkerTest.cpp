@@ -1,0 +1,64 @@
+// An application unloads the library while a lookup worker it abandoned is
+// still running: the worker keeps the library loaded until it has left the
+// library's code, and then the library goes.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "platform/Modules.h"
+#include "tests/support/Mode.h"
+#include "zrlogging/ZrLogging.h"
+
+namespace {
+
+// Holds the worker inside the library, at its first line after starting.
+struct Gate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool open = false;
+  std::atomic<bool> workerHeld{false};
+} g_gate;
+
+void HoldWorker(void*, ZrLoggingEvent event, const char*, unsigned long, const char* text) {
+  if (event != ZRLOGGING_EVENT_WRITE || std::strcmp(text, "getaddrinfo start") != 0) return;
+  std::unique_lock<std::mutex> lock(g_gate.mutex);
+  g_gate.workerHeld = true;
+  g_gate.changed.notify_all();
+  g_gate.changed.wait(lock, [] { return g_gate.open; });
+}
+
+bool LibraryLoaded() { return GetModuleHandleA(ZR_LIBRARY_FILE) != nullptr; }
+
+TEST(UnloadWithWorker, TheLibraryStaysUntilTheWorkerHasLeftIt) {
+  ZR_SKIP_UNLESS(zrtest::IsWindowsBuild(), "a shared object's code is not unloaded under running threads here");
+  ZrLoggingSetHook(&HoldWorker, nullptr);
+  HMODULE client = LoadLibraryA(ZR_CLIENT_FILE);
+  ASSERT_NE(client, nullptr);
+  ASSERT_TRUE(LibraryLoaded());
+  auto lookUp = reinterpret_cast<unsigned long (*)(const char*, unsigned long)>(GetProcAddress(client, "ClientLookUp"));
+  ASSERT_NE(lookUp, nullptr);
+
+  EXPECT_EQ(lookUp("localhost", 200), 0xFFFFFFFFUL);  // the worker is held: the wait runs out
+  ASSERT_TRUE(g_gate.workerHeld.load());
+  ASSERT_TRUE(FreeLibrary(client));
+  EXPECT_TRUE(LibraryLoaded()) << "unloaded under a running worker";
+
+  {
+    std::lock_guard<std::mutex> lock(g_gate.mutex);
+    g_gate.open = true;
+  }
+  g_gate.changed.notify_all();
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (LibraryLoaded() && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(LibraryLoaded()) << "the worker's hold was never dropped";
+  ZrLoggingSetHook(nullptr, nullptr);
+}
+
+}  // namespace
