@@ -31,13 +31,13 @@ CThreadChecker& CThreadChecker::GetInstance() {
 
 void CThreadChecker::IncrementCounter() {
   m_objCS.lock();
-  ++m_nCount;
+  zrplatform::AtomicAdd(&m_nCount, 1);  // GetCount reads without the lock
   m_objCS.unlock();
 }
 
 void CThreadChecker::DecrementCounter() {
   m_objCS.lock();
-  --m_nCount;
+  zrplatform::AtomicAdd(&m_nCount, -1);
   m_objCS.unlock();
 }
 

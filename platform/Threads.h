@@ -88,5 +88,7 @@ void ExitThreadReleasingModule(HMODULE module, DWORD code);
 // Reads a 32-bit counter that other threads change under a lock, without
 // taking the lock: an aligned read, made visible to the thread sanitizer.
 int AtomicRead(const int* value);
+// Adds delta to a counter that AtomicRead reads without a lock; returns the new value.
+int AtomicAdd(int* value, int delta);
 
 }  // namespace zrplatform

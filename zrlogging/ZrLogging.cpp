@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +17,10 @@ namespace {
 
 struct HookSlot {
   std::mutex mutex;
+  std::condition_variable idle;
   ZrLoggingHook hook = nullptr;
   void* context = nullptr;
+  int calls = 0;  // hook calls under way
 };
 
 HookSlot& Hook() {
@@ -29,15 +32,19 @@ std::atomic<bool> g_hookInstalled{false};
 // The hook runs outside the slot's lock: a hook may take its time (or wait)
 // without holding up the lines of other threads.
 void CallHook(ZrLoggingEvent event, const char* name, unsigned long level, const char* text) {
+  HookSlot& slot = Hook();
   ZrLoggingHook hook;
   void* context;
   {
-    HookSlot& slot = Hook();
     std::lock_guard<std::mutex> lock(slot.mutex);
     hook = slot.hook;
     context = slot.context;
+    if (hook == nullptr) return;
+    ++slot.calls;
   }
-  if (hook) hook(context, event, name, level, text);
+  hook(context, event, name, level, text);
+  std::lock_guard<std::mutex> lock(slot.mutex);
+  if (--slot.calls == 0) slot.idle.notify_all();
 }
 
 unsigned long ReadLevel() {
@@ -133,11 +140,16 @@ ZrLogging& ZrLogging::operator=(const ZrLogging&) { return *this; }
 
 extern "C" ZrLoggingHook ZrLoggingSetHook(ZrLoggingHook hook, void* context) {
   HookSlot& slot = Hook();
-  std::lock_guard<std::mutex> lock(slot.mutex);
+  std::unique_lock<std::mutex> lock(slot.mutex);
   ZrLoggingHook previous = slot.hook;
   slot.hook = hook;
   slot.context = context;
   g_hookInstalled.store(hook != nullptr, std::memory_order_release);
+  lock.unlock();
+  // Once this returns, no call of the hook that was in place is still running,
+  // so its owner may go away.
+  std::unique_lock<std::mutex> wait(slot.mutex);
+  slot.idle.wait(wait, [&slot] { return slot.calls == 0; });
   return previous;
 }
 

@@ -44,7 +44,8 @@ typedef void (*ZrLoggingHook)(void* context, ZrLoggingEvent event, const char* n
                               const char* text);
 
 extern "C" {
-// Installs a hook (null removes it). Returns the hook that was in place.
+// Installs a hook (null removes it) and returns the one that was in place,
+// after every call of it under way has returned. A hook must not call this.
 ZRLOGGING_API ZrLoggingHook ZrLoggingSetHook(ZrLoggingHook hook, void* context);
 // Re-reads ZRLOGGING_LEVEL and ZRLOGGING_DIR for sessions started afterwards
 // and for the level filter of every session.

@@ -132,7 +132,10 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
-  if (stackSize != 0) pthread_attr_setstacksize(&attr, stackSize < PTHREAD_STACK_MIN ? PTHREAD_STACK_MIN : stackSize);
+  if (stackSize != 0) {
+    const SIZE_T minimum = static_cast<SIZE_T>(PTHREAD_STACK_MIN);
+    pthread_attr_setstacksize(&attr, stackSize < minimum ? minimum : stackSize);
+  }
   pthread_t id;
   int rc = pthread_create(&id, &attr, &RunThread, thread);
   pthread_attr_destroy(&attr);
@@ -242,6 +245,8 @@ BOOL PeekMessageA(LPMSG out, HWND, UINT filterMin, UINT filterMax, UINT remove) 
 namespace zrplatform {
 
 int AtomicRead(const int* value) { return __atomic_load_n(value, __ATOMIC_ACQUIRE); }
+
+int AtomicAdd(int* value, int delta) { return __atomic_add_fetch(value, delta, __ATOMIC_ACQ_REL); }
 
 // A shared object's code stays mapped while the process runs its threads to
 // the end; nothing to hold.

@@ -5,6 +5,11 @@ namespace zrplatform {
 // An aligned 32-bit read is atomic on Windows; volatile keeps it from being cached.
 int AtomicRead(const int* value) { return *static_cast<const volatile int*>(value); }
 
+int AtomicAdd(int* value, int delta) {
+  static_assert(sizeof(LONG) == sizeof(int), "a LONG is the counter's 32 bits");
+  return static_cast<int>(InterlockedExchangeAdd(reinterpret_cast<volatile LONG*>(value), delta)) + delta;
+}
+
 }  // namespace zrplatform
 
 namespace zrplatform {

@@ -50,7 +50,9 @@ TEST_F(LookupTest, AnUnknownNameFailsWithAnEmptyOutputAndNoTimeOut) {
   EXPECT_TRUE(m_log.Contains("----- GetIPFromDNS (nobody.example) fail. getaddrinfo status != 0"));
   EXPECT_TRUE(m_log.Contains("GetIPFromDNSThreadProc IP FALSE !!!!! ()"));
   for (const LogLine& line : m_log.Lines()) {
-    if (line.text.find("fail.") != std::string::npos) EXPECT_EQ(line.level, 1u) << line.text;
+    if (line.text.find("fail.") != std::string::npos) {
+      EXPECT_EQ(line.level, 1u) << line.text;
+    }
   }
   // The short lookup still runs afterwards.
   m_names.Answer("printer.example", "10.0.0.9");
@@ -74,7 +76,9 @@ TEST_F(LookupTest, NamesRefusedWithoutAWorker) {
     CString address = "untouched";
     EXPECT_EQ(resolver.GetIPAddressFromHostName(c.name, address, 5000), kFailed);
     EXPECT_FALSE(m_log.Contains("Number of Running Threads")) << (c.name ? c.name : "(null)");
-    if (c.line) EXPECT_TRUE(m_log.Contains(c.line));
+    if (c.line) {
+      EXPECT_TRUE(m_log.Contains(c.line));
+    }
   }
 }
 

@@ -71,7 +71,9 @@ TEST_F(Dispatch, NothingResolvedEndsWithTheNotResolvedLine) {
   EXPECT_EQ(texts.front(), std::string("------------- GetAddressFromPort() start! : ") + port);
   EXPECT_EQ(texts.back(), std::string("------------- GetAddressFromPort() finish(Not Resolved)! : ") + port);
   for (const zrtest::LogLine& line : log.Lines()) {
-    if (line.text.find("GetAddressFromPort()") != std::string::npos) EXPECT_EQ(line.level, 16u) << line.text;
+    if (line.text.find("GetAddressFromPort()") != std::string::npos) {
+      EXPECT_EQ(line.level, 16u) << line.text;
+    }
   }
 
   // The direct-print reader comes first, then the IP chain.
