@@ -67,6 +67,82 @@ int Resolve(const ResolveOptions& options) {
   return allFound ? 0 : 1;
 }
 
+namespace {
+
+// Tells the three outcomes of the time-out lookups apart for a person.
+const char* LookupOutcome(unsigned long result, bool timedOut) {
+  if (result == 0) return "found";
+  if (result == 0xFFFFFFFFUL) return timedOut ? "timed out" : "not an address";
+  return "not found";
+}
+
+class Trace {
+ public:
+  explicit Trace(bool on) : m_on(on) {
+    if (m_on) ZrLoggingSetHook(&TraceToStderr, nullptr);
+  }
+  ~Trace() {
+    if (m_on) ZrLoggingSetHook(nullptr, nullptr);
+  }
+
+ private:
+  bool m_on;
+};
+
+int PrintLookup(const LookupOptions& options, const char* what, unsigned long result, bool timedOut,
+                const CString& answer) {
+  std::string text = result == 0 ? std::string(answer, answer.GetLength()) : std::string();
+  if (options.json) {
+    nlohmann::json out = {{what, options.text}, {"result", LookupOutcome(result, timedOut)}, {"answer", text},
+                          {"code", result}};
+    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  } else if (result == 0) {
+    std::printf("%s\t%s\n", options.text.c_str(), text.c_str());
+  } else {
+    std::fprintf(stderr, "zraddrres: %s: %s\n", options.text.c_str(), LookupOutcome(result, timedOut));
+  }
+  return result == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int Host(const LookupOptions& options) {
+  CZrAddrResolution resolver;
+  CString address;
+  unsigned long result;
+  {
+    Trace trace(options.trace);
+    result = resolver.GetIPAddressFromHostName(options.text.c_str(), address, options.timeout);
+  }
+  return PrintLookup(options, "host", result, resolver.IsTimeOuted() != 0, address);
+}
+
+int Reverse(const LookupOptions& options) {
+  CZrAddrResolution resolver;
+  CString host;
+  unsigned long result;
+  {
+    Trace trace(options.trace);
+    result = resolver.GetHostFromIPAddress(options.text.c_str(), host, options.timeout);
+  }
+  return PrintLookup(options, "address", result, resolver.IsTimeOutedForHost() != 0, host);
+}
+
+int Printer(const std::string& printer, bool json) {
+  CString host;
+  int found = CZrAddrResolution::GetHostNameFromPrinterName(printer.c_str(), host);
+  std::string text = found ? std::string(host, host.GetLength()) : std::string();
+  if (json) {
+    nlohmann::json out = {{"printer", printer}, {"found", found != 0}, {"host", text}};
+    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  } else if (found) {
+    std::printf("%s\t%s\n", printer.c_str(), text.c_str());
+  } else {
+    std::fprintf(stderr, "zraddrres: %s: no direct TCP/IP port configured by host name\n", printer.c_str());
+  }
+  return found ? 0 : 1;
+}
+
 int RegImport(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {

@@ -18,6 +18,19 @@ struct ResolveOptions {
 };
 
 int Resolve(const ResolveOptions& options);
+
+struct LookupOptions {
+  std::string text;            // host name (host) or address text (reverse)
+  unsigned long timeout = 5000;  // milliseconds; the registry's setting overrides it
+  bool json = false;
+  bool trace = false;
+};
+
+// Host name to address, and address to host name; exit 1 when not found or timed out.
+int Host(const LookupOptions& options);
+int Reverse(const LookupOptions& options);
+// The host name of a printer's direct TCP/IP port; exit 1 when it has none.
+int Printer(const std::string& printer, bool json);
 int RegImport(const std::string& file);
 int RegExport(const std::string& key);
 

@@ -21,6 +21,30 @@ int main(int argc, char** argv) {
   resolveCommand->add_flag("--json", resolve.json, "Print the results as JSON");
   resolveCommand->add_flag("--trace", resolve.trace, "Show the library's trace of each call on standard error");
 
+  zrtool::LookupOptions host;
+  CLI::App* hostCommand = app.add_subcommand("host", "Look a host name up on a worker bounded by a time-out");
+  hostCommand->add_option("name", host.text, "The host name")->required();
+  hostCommand->add_option("--timeout", host.timeout, "Milliseconds to wait (the registry may override)")
+      ->capture_default_str();
+  hostCommand->add_flag("--json", host.json, "Print the result as JSON");
+  hostCommand->add_flag("--trace", host.trace, "Show the library's trace on standard error");
+
+  zrtool::LookupOptions reverse;
+  CLI::App* reverseCommand =
+      app.add_subcommand("reverse", "Look the host name of an address up on a worker bounded by a time-out");
+  reverseCommand->add_option("address", reverse.text, "The IPv4 or IPv6 address text")->required();
+  reverseCommand->add_option("--timeout", reverse.timeout, "Milliseconds to wait (the registry may override)")
+      ->capture_default_str();
+  reverseCommand->add_flag("--json", reverse.json, "Print the result as JSON");
+  reverseCommand->add_flag("--trace", reverse.trace, "Show the library's trace on standard error");
+
+  std::string printerName;
+  bool printerJson = false;
+  CLI::App* printerCommand =
+      app.add_subcommand("printer", "The host name a printer's direct TCP/IP port is configured with");
+  printerCommand->add_option("name", printerName, "The printer name as the spooler shows it")->required();
+  printerCommand->add_flag("--json", printerJson, "Print the result as JSON");
+
   CLI::App* reg = app.add_subcommand("reg", "Load or show the registry the library reads");
   reg->require_subcommand(1);
   std::string importFile;
@@ -45,6 +69,9 @@ int main(int argc, char** argv) {
     resolve.entry = ipOnly ? zrtool::Entry::IP : ipxOnly ? zrtool::Entry::IPX : zrtool::Entry::Full;
     return zrtool::Resolve(resolve);
   }
+  if (*hostCommand) return zrtool::Host(host);
+  if (*reverseCommand) return zrtool::Reverse(reverse);
+  if (*printerCommand) return zrtool::Printer(printerName, printerJson);
   if (*importCommand) return zrtool::RegImport(importFile);
   if (*exportCommand) return zrtool::RegExport(exportKey);
   return 2;
