@@ -13,13 +13,13 @@ install(TARGETS zraddrres RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The three public headers sit at the top; what they include keeps its folder.
 install(FILES resolver/ZrAddrResolution.h lookup/ThreadChecker.h DESTINATION ${ZR_INCLUDE_DEST})
-if(EXISTS ${PROJECT_SOURCE_DIR}/store/RegMgr.h)
-  install(FILES store/RegMgr.h DESTINATION ${ZR_INCLUDE_DEST})
-endif()
+install(FILES store/RegMgr.h DESTINATION ${ZR_INCLUDE_DEST})
+install(FILES portmon/RegKeyHolder.h DESTINATION ${ZR_INCLUDE_DEST}/portmon)
 install(FILES resolver/ZrAddrResExport.h DESTINATION ${ZR_INCLUDE_DEST}/resolver)
 install(FILES framework/CString.h framework/CStringList.h framework/FrameworkExport.h
   DESTINATION ${ZR_INCLUDE_DEST}/framework)
-install(FILES platform/Types.h platform/Export.h platform/Threads.h DESTINATION ${ZR_INCLUDE_DEST}/platform)
+install(FILES platform/Types.h platform/Export.h platform/Threads.h platform/Registry.h
+  DESTINATION ${ZR_INCLUDE_DEST}/platform)
 if(WIN32)
   install(FILES platform/win32/WindowsApi.h DESTINATION ${ZR_INCLUDE_DEST}/platform/win32)
 else()

@@ -50,3 +50,17 @@ LONG CRegKeyHolder::Close() {
   m_samView = 0;
   return result;
 }
+
+HKEY CRegKeyHolder::Detach() {
+  HKEY key = m_hKey;
+  m_hKey = nullptr;
+  m_samView = 0;
+  m_pTransaction = nullptr;
+  return key;
+}
+
+void CRegKeyHolder::Attach(HKEY key, REGSAM view) {
+  Close();
+  m_hKey = key;
+  m_samView = view & kViewBits;
+}

@@ -19,6 +19,11 @@ class CRegKeyHolder {
   LONG QueryStringValue(const char* valueName, char* buffer, unsigned long* count);
   LONG Close();
 
+  // Hands the held key over: the caller owns it, and the holder is left empty
+  // without closing it. Attach takes such a key (closing any held before).
+  HKEY Detach();
+  void Attach(HKEY key, REGSAM view);
+
   HKEY Key() const { return m_hKey; }
   REGSAM View() const { return m_samView; }
 
