@@ -74,8 +74,11 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
       case RegOperation::Kind::SetValue: {
         // The registry takes a NUL right after a string's data for its
         // terminator; a byte that is no NUL keeps unterminated data as it is.
+        // (The 9x line reads a string up to its NUL whatever the size says:
+        // the NUL after the guard keeps that read inside the buffer.)
         std::vector<BYTE> data(op.data);
         data.push_back(0xFF);
+        data.push_back(0x00);
         rc = current ? RegSetValueExA(current, op.valueName.c_str(), 0, op.type, data.data(),
                                       static_cast<DWORD>(op.data.size()))
                      : ERROR_INVALID_HANDLE;
