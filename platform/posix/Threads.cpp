@@ -1,7 +1,12 @@
 // POSIX threads behind the Win32 thread calls: critical sections are recursive
 // mutexes; a thread handle is a reference to a shared thread record that
-// outlives the thread while handles to it remain; thread ids are kernel thread
-// ids, so GetCurrentThreadId inside a thread equals the id CreateThread gave.
+// outlives the thread while handles to it remain.
+//
+// Starting a system thread costs several times a quick name lookup, so a
+// thread that has ended stays parked for a while and runs the next thread
+// created: a Win32 thread here is a logical thread, with an id of its own
+// (never a reused one), its own message queue, and its own end that handles
+// see, whichever system thread carries it.
 #include "platform/Threads.h"
 
 #include <sys/syscall.h>
@@ -39,7 +44,16 @@ void Sleep(DWORD milliseconds) {
   }
 }
 
-DWORD GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
+namespace {
+
+// The logical thread running on this system thread (0 outside CreateThread's threads).
+thread_local DWORD t_logicalThreadId = 0;
+
+}  // namespace
+
+DWORD GetCurrentThreadId() {
+  return t_logicalThreadId != 0 ? t_logicalThreadId : static_cast<DWORD>(syscall(SYS_gettid));
+}
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
 
@@ -54,7 +68,6 @@ struct ThreadRecord {
   LPVOID parameter = nullptr;
   DWORD suspendCount = 0;
   DWORD threadId = 0;
-  bool idKnown = false;
   bool finished = false;
   DWORD exitCode = STILL_ACTIVE;
   std::atomic<int> references{0};  // open handles, plus the running thread
@@ -90,16 +103,18 @@ Queues& MessageQueues() {
   return *queues;
 }
 
-void* RunThread(void* argument) {
-  ThreadRecord* thread = static_cast<ThreadRecord*>(argument);
+// Ids above any kernel thread id, counted up: a posted message can only reach
+// the logical thread it was meant for.
+std::atomic<DWORD> g_nextThreadId{0x80000000u};
+
+void RunLogicalThread(ThreadRecord* thread) {
   {
     std::unique_lock<std::mutex> lock(thread->mutex);
-    thread->threadId = GetCurrentThreadId();
-    thread->idKnown = true;
-    thread->changed.notify_all();
     thread->changed.wait(lock, [thread] { return thread->suspendCount == 0; });
   }
+  t_logicalThreadId = thread->threadId;
   DWORD code = thread->start(thread->parameter);
+  t_logicalThreadId = 0;
   {
     Queues& queues = MessageQueues();
     std::lock_guard<std::mutex> lock(queues.mutex);
@@ -112,7 +127,63 @@ void* RunThread(void* argument) {
     thread->changed.notify_all();
   }
   Release(thread);
-  return nullptr;
+}
+
+// System threads waiting for a logical thread to carry. Never destroyed:
+// parked threads may still look at it while the process exits.
+struct Parking {
+  std::mutex mutex;
+  std::condition_variable arrived;
+  std::deque<ThreadRecord*> waiting;  // logical threads handed over, not yet taken
+  int idle = 0;                       // system threads parked right now
+};
+Parking& ThreadParking() {
+  static Parking* parking = new Parking;
+  return *parking;
+}
+
+// How long an idle system thread waits for work before it ends, and how many may wait.
+const auto kParkTime = std::chrono::seconds(5);
+const int kMaxParked = 32;
+
+void* CarryThreads(void* argument) {
+  ThreadRecord* thread = static_cast<ThreadRecord*>(argument);
+  Parking& parking = ThreadParking();
+  for (;;) {
+    RunLogicalThread(thread);
+    std::unique_lock<std::mutex> lock(parking.mutex);
+    if (parking.idle >= kMaxParked) return nullptr;
+    ++parking.idle;
+    bool handed = parking.arrived.wait_for(lock, kParkTime, [&parking] { return !parking.waiting.empty(); });
+    --parking.idle;
+    if (!handed) return nullptr;
+    thread = parking.waiting.front();
+    parking.waiting.pop_front();
+  }
+}
+
+// Gives the logical thread to a parked system thread, or starts a new one.
+bool Carry(ThreadRecord* thread, SIZE_T stackSize) {
+  Parking& parking = ThreadParking();
+  {
+    std::lock_guard<std::mutex> lock(parking.mutex);
+    if (stackSize == 0 && parking.idle > static_cast<int>(parking.waiting.size())) {
+      parking.waiting.push_back(thread);
+      parking.arrived.notify_one();
+      return true;
+    }
+  }
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+  if (stackSize != 0) {
+    const SIZE_T minimum = static_cast<SIZE_T>(PTHREAD_STACK_MIN);
+    pthread_attr_setstacksize(&attr, stackSize < minimum ? minimum : stackSize);
+  }
+  pthread_t id;
+  int rc = pthread_create(&id, &attr, &CarryThreads, thread);
+  pthread_attr_destroy(&attr);
+  return rc == 0;
 }
 
 }  // namespace
@@ -127,28 +198,14 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
   thread->start = start;
   thread->parameter = parameter;
   thread->suspendCount = (flags & CREATE_SUSPENDED) ? 1 : 0;
+  thread->threadId = g_nextThreadId.fetch_add(1);
   thread->references = 2;  // the handle returned, and the thread itself
-
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
-  if (stackSize != 0) {
-    const SIZE_T minimum = static_cast<SIZE_T>(PTHREAD_STACK_MIN);
-    pthread_attr_setstacksize(&attr, stackSize < minimum ? minimum : stackSize);
-  }
-  pthread_t id;
-  int rc = pthread_create(&id, &attr, &RunThread, thread);
-  pthread_attr_destroy(&attr);
-  if (rc != 0) {
+  if (!Carry(thread, stackSize)) {
     delete thread;
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  {
-    std::unique_lock<std::mutex> lock(thread->mutex);
-    thread->changed.wait(lock, [thread] { return thread->idKnown; });
-    if (threadId) *threadId = thread->threadId;
-  }
+  if (threadId) *threadId = thread->threadId;
   HandleRecord* handle = new HandleRecord;
   handle->thread = thread;
   return handle;
