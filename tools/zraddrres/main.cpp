@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "tools/zraddrres/Commands.h"
+#include "tools/zraddrres/Ports.h"
+#include "tools/zraddrres/Store.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"zraddrres: finds the network device behind a printer port"};
@@ -45,6 +47,31 @@ int main(int argc, char** argv) {
   printerCommand->add_option("name", printerName, "The printer name as the spooler shows it")->required();
   printerCommand->add_flag("--json", printerJson, "Print the result as JSON");
 
+  zrtool::PortsOptions ports;
+  bool portsJson = false;
+  bool portsCsv = false;
+  CLI::App* portsCommand =
+      app.add_subcommand("ports", "Resolve every port the monitors configure and every recorded address");
+  auto* jsonFlag = portsCommand->add_flag("--json", portsJson, "Print the results as JSON");
+  portsCommand->add_flag("--csv", portsCsv, "Print the results as CSV")->excludes(jsonFlag);
+  portsCommand->add_option("--jobs,-j", ports.jobs, "Resolver objects working at once")
+      ->check(CLI::Range(1, 64))
+      ->capture_default_str();
+  bool noProgress = false;
+  portsCommand->add_flag("--no-progress", noProgress, "No progress bar, even on a terminal");
+
+  std::string storeAction;
+  std::vector<std::string> storeArguments;
+  bool storeJson = false;
+  CLI::App* storeCommand = app.add_subcommand(
+      "store", "The addresses recorded per port or printer: list | get NAME | add NAME VALUE | rename OLD NEW | "
+               "remove NAME");
+  storeCommand->add_option("action", storeAction, "list, get, add, rename or remove")
+      ->required()
+      ->check(CLI::IsMember({"list", "get", "add", "rename", "remove"}));
+  storeCommand->add_option("arguments", storeArguments, "The names and value the action takes");
+  storeCommand->add_flag("--json", storeJson, "Print list and get results as JSON");
+
   CLI::App* reg = app.add_subcommand("reg", "Load or show the registry the library reads");
   reg->require_subcommand(1);
   std::string importFile;
@@ -69,6 +96,12 @@ int main(int argc, char** argv) {
     resolve.entry = ipOnly ? zrtool::Entry::IP : ipxOnly ? zrtool::Entry::IPX : zrtool::Entry::Full;
     return zrtool::Resolve(resolve);
   }
+  if (*portsCommand) {
+    ports.format = portsJson ? zrtool::Format::Json : portsCsv ? zrtool::Format::Csv : zrtool::Format::Table;
+    ports.progress = !noProgress;
+    return zrtool::Ports(ports);
+  }
+  if (*storeCommand) return zrtool::Store(storeAction, storeArguments, storeJson);
   if (*hostCommand) return zrtool::Host(host);
   if (*reverseCommand) return zrtool::Reverse(reverse);
   if (*printerCommand) return zrtool::Printer(printerName, printerJson);

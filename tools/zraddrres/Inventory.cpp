@@ -1,0 +1,89 @@
+#include "tools/zraddrres/Inventory.h"
+
+#include <algorithm>
+#include <set>
+
+#include <ZrAddrResolution.h>
+
+#include "platform/Registry.h"
+#include "vdoem/VdOem.h"
+
+namespace zrtool {
+
+namespace {
+
+const char kMonitors[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\";
+
+// Where each monitor keeps its ports: one subkey per port, or one value per port.
+struct PortSource {
+  const char* monitor;
+  bool subkeys;
+};
+
+const PortSource kSources[] = {
+    {"Standard TCP/IP Port", true},
+    {"HP Standard TCP/IP Port", true},
+    {"LPR Port", true},
+    {"Canon LPR Port", true},
+    {"JN TCP/IP TQP Port", false},
+    {"NEC TCP/IP TQP Port", false},
+    {"JN Spoolbridge Port", false},
+    {"\x82\x69\x82\x6D Spoolbridge Port", false},  // the NT line's key, written with two full-width letters
+};
+
+// Settings that share the store key but are not recorded addresses.
+const char* const kStoreSettings[] = {"PNS", "PNSServer", "PNSDeviceAddress"};
+
+std::vector<std::string> Names(HKEY root, const std::string& path, bool subkeys) {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  for (DWORD index = 0;; ++index) {
+    char name[16384];
+    DWORD length = sizeof name;
+    LONG rc = subkeys ? RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr)
+                      : RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc == ERROR_SUCCESS) names.emplace_back(name, length);
+    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) break;
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+// Port names compare without case, as the registry compares its names.
+std::string Folded(const std::string& text) {
+  CString upper(text.c_str());
+  upper.MakeUpper();
+  return std::string(upper, upper.GetLength());
+}
+
+}  // namespace
+
+std::vector<PortEntry> CollectPorts() {
+  std::vector<PortEntry> entries;
+  std::set<std::string> seen;
+  auto add = [&](const std::string& port, const std::string& monitor) {
+    if (port.empty() || !seen.insert(Folded(port)).second) return;
+    entries.push_back({port, monitor});
+  };
+  for (const PortSource& source : kSources) {
+    for (const std::string& port :
+         Names(HKEY_LOCAL_MACHINE, std::string(kMonitors) + source.monitor + "\\Ports", source.subkeys)) {
+      add(port, source.monitor);
+    }
+  }
+  for (const std::string& port :
+       Names(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Print\\Providers\\Internet Print Provider\\Ports",
+             true)) {
+    add(port, "Internet Print Provider");
+  }
+  for (const std::string& name : Names(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, false)) {
+    bool setting = std::any_of(std::begin(kStoreSettings), std::end(kStoreSettings),
+                               [&](const char* s) { return Folded(name) == Folded(s); });
+    if (!setting) add(name, "address store");
+  }
+  return entries;
+}
+
+}  // namespace zrtool

@@ -1,0 +1,20 @@
+// Every port the library knows how to read: the ports configured under the
+// port monitors and the Internet Print Provider, and the names recorded in the
+// address store, each with where it was found.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zrtool {
+
+struct PortEntry {
+  std::string port;
+  std::string monitor;  // the monitor's key name, "Internet Print Provider" or "address store"
+};
+
+// In a fixed order (monitors first, then the store); a name found twice is
+// listed once, under the first place it was found.
+std::vector<PortEntry> CollectPorts();
+
+}  // namespace zrtool

@@ -1,0 +1,16 @@
+// zraddrres ports: every known port, each resolved, in parallel.
+#pragma once
+
+namespace zrtool {
+
+enum class Format { Table, Json, Csv };
+
+struct PortsOptions {
+  Format format = Format::Table;
+  int jobs = 4;  // resolver objects working at once
+  bool progress = true;  // a progress bar on standard error when it is a terminal
+};
+
+int Ports(const PortsOptions& options);
+
+}  // namespace zrtool

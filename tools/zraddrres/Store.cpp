@@ -1,0 +1,116 @@
+// The address store through the library's own NZrAddrRes::CRegMgr, so the tool
+// names entries exactly as the library does (\\srv\queue becomes "queue on srv").
+// The store's exception carries nothing: its message went to the log, so the
+// tool listens to the log while it works and shows that message on failure.
+#include "tools/zraddrres/Store.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include <RegMgr.h>
+#include <ZrAddrResolution.h>
+
+#include "platform/Registry.h"
+#include "tools/zraddrres/Text.h"
+#include "vdoem/VdOem.h"
+#include "zrlogging/ZrLogging.h"
+
+namespace zrtool {
+
+namespace {
+
+class ErrorListener {
+ public:
+  ErrorListener() { ZrLoggingSetHook(&Hear, this); }
+  ~ErrorListener() { ZrLoggingSetHook(nullptr, nullptr); }
+  const std::string& Last() const { return m_last; }
+
+ private:
+  static void Hear(void* self, ZrLoggingEvent event, const char*, unsigned long level, const char* text) {
+    if (event == ZRLOGGING_EVENT_WRITE && level == 1) static_cast<ErrorListener*>(self)->m_last = text;
+  }
+  std::string m_last;
+};
+
+int List(bool json) {
+  nlohmann::json out = nlohmann::json::object();
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    for (DWORD index = 0;; ++index) {
+      char name[16384];
+      DWORD nameLength = sizeof name;
+      BYTE data[1024];
+      DWORD size = sizeof data;
+      DWORD type = 0;
+      LONG rc = RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &size);
+      if (rc == ERROR_NO_MORE_ITEMS) break;
+      if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
+      std::string value(reinterpret_cast<char*>(data), size);
+      while (!value.empty() && value.back() == '\0') value.pop_back();
+      std::string entry = ToUtf8(std::string(name, nameLength));
+      if (json) {
+        out[entry] = ToUtf8(value);
+      } else {
+        std::printf("%s\t%s\n", entry.c_str(), ToUtf8(value).c_str());
+      }
+    }
+    RegCloseKey(key);
+  }
+  if (json) std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  return 0;
+}
+
+}  // namespace
+
+int Store(const std::string& action, const std::vector<std::string>& arguments, bool json) {
+  auto need = [&](std::size_t count) {
+    if (arguments.size() == count) return true;
+    std::fprintf(stderr, "zraddrres: store %s takes %zu argument%s\n", action.c_str(), count, count == 1 ? "" : "s");
+    return false;
+  };
+  if (action == "list") return need(0) ? List(json) : 2;
+
+  ErrorListener errors;
+  try {
+    if (action == "get") {
+      if (!need(1)) return 2;
+      NZrAddrRes::CRegMgr store;
+      store.OpenForRead();
+      CString value;
+      store.Get(arguments[0].c_str(), value);
+      std::string text(value, value.GetLength());
+      if (json) {
+        nlohmann::json out = {{"name", ToUtf8(arguments[0])}, {"value", ToUtf8(text)}};
+        std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+      } else {
+        std::printf("%s\n", ToUtf8(text).c_str());
+      }
+    } else if (action == "add") {
+      if (!need(2)) return 2;
+      NZrAddrRes::CRegMgr store;
+      store.OpenForWrite();
+      store.Add(arguments[0].c_str(), arguments[1].c_str());
+    } else if (action == "remove") {
+      if (!need(1)) return 2;
+      NZrAddrRes::CRegMgr store;
+      store.OpenForWrite();
+      store.Remove(arguments[0].c_str());
+    } else if (action == "rename") {
+      if (!need(2)) return 2;
+      NZrAddrRes::CRegMgr::Rename(arguments[0].c_str(), arguments[1].c_str());
+    } else {
+      std::fprintf(stderr, "zraddrres: unknown store action %s (list, get, add, rename, remove)\n", action.c_str());
+      return 2;
+    }
+  } catch (const NZrAddrRes::CError&) {
+    std::fprintf(stderr, "zraddrres: store %s failed: %s\n", action.c_str(),
+                 errors.Last().empty() ? "(no message)" : ToUtf8(errors.Last()).c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace zrtool

@@ -1,0 +1,12 @@
+// zraddrres store: the addresses an application recorded per port or printer.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zrtool {
+
+// action: list, get, add, rename or remove; arguments as each needs them.
+int Store(const std::string& action, const std::vector<std::string>& arguments, bool json);
+
+}  // namespace zrtool
