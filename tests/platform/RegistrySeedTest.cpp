@@ -59,17 +59,39 @@ TEST(RegistrySeed, AppliesEachFormOfExport) {
 }
 
 // Windows counts a NUL that happens to follow a string's data as its
-// terminator; a seeded string without one must still arrive without one.
+// terminator; a seeded string without one must still arrive without one,
+// except where the registry cannot hold one: the 9x line takes a REG_SZ's
+// length from its text, reading on past the data to the first NUL, so there
+// the value arrives as the seeded bytes, whatever lay after them, and a NUL.
 TEST(RegistrySeed, KeepsStringsWithoutTerminator) {
   zrtest::RegistrySandbox sandbox;
   const std::string key = "HKCU\\" + sandbox.ScratchPath();
   ASSERT_TRUE(zrtest::SeedRegistry("REGEDIT4\n[" + key + "]\n\"s\"=hex(1):61,62\n\"x\"=hex(2):25\n"));
   HKEY handle = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, sandbox.ScratchPath().c_str(), 0, KEY_READ, &handle));
-  for (const auto& [name, size] : {std::pair<const char*, DWORD>{"s", 2}, {"x", 1}}) {
-    DWORD actual = 0;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(handle, name, nullptr, nullptr, nullptr, &actual));
-    EXPECT_EQ(size, actual) << name;
+  struct Case {
+    const char* name;
+    std::vector<BYTE> seeded;
+    bool terminatedOn9x;  // false: kept exactly on every line
+  };
+  const Case cases[] = {
+      {"s", {'a', 'b'}, true},
+      {"x", {'%'}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DWORD size = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(handle, c.name, nullptr, nullptr, nullptr, &size));
+    std::vector<BYTE> data(size + 1, 0xCC);
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(handle, c.name, nullptr, nullptr, data.data(), &size));
+    data.resize(size);
+    if (zrtest::ForRegistryLine(false, c.terminatedOn9x)) {
+      ASSERT_GT(data.size(), c.seeded.size());
+      EXPECT_EQ(c.seeded, std::vector<BYTE>(data.begin(), data.begin() + c.seeded.size()));
+      EXPECT_EQ(0, data.back());
+    } else {
+      EXPECT_EQ(c.seeded, data);
+    }
   }
   RegCloseKey(handle);
 }

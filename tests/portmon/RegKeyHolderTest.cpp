@@ -14,15 +14,15 @@
 
 namespace {
 
-const char kKey[] = "Software\\ZrAddrResTest\\KeyHolder";
-const char kOther[] = "Software\\ZrAddrResTest\\KeyHolderOther";
 
 class KeyHolder : public testing::Test {
  protected:
   void SetUp() override {
+    m_key = m_registry.ScratchPath() + "\\KeyHolder";
+    m_other = m_registry.ScratchPath() + "\\KeyHolderOther";
     ASSERT_TRUE(zrtest::SeedRegistry(
         "REGEDIT4\n\n"
-        "[HKEY_CURRENT_USER\\Software\\ZrAddrResTest\\KeyHolder]\n"
+        "[HKEY_CURRENT_USER\\" + m_key + "]\n"
         "\"Text\"=\"192.168.0.10\"\n"
         "\"Expand\"=hex(2):25,54,45,4d,50,25,00\n"
         "\"Number\"=dword:00000005\n"
@@ -30,7 +30,7 @@ class KeyHolder : public testing::Test {
         "\"Unterminated\"=hex(1):61,62,63\n"
         "\"Binary\"=hex:61,62,00\n"
         "\"Long\"=\"0123456789012345678901234567890123456789\"\n\n"
-        "[HKEY_CURRENT_USER\\Software\\ZrAddrResTest\\KeyHolderOther]\n"
+        "[HKEY_CURRENT_USER\\" + m_other + "]\n"
         "\"Text\"=\"other\"\n"));
   }
 
@@ -54,6 +54,8 @@ class KeyHolder : public testing::Test {
   }
 
   zrtest::RegistrySandbox m_registry;
+  std::string m_key;    // a key with one value of each kind
+  std::string m_other;  // a second key
 };
 
 TEST_F(KeyHolder, StartsEmptyAndClosingNothingSucceeds) {
@@ -65,7 +67,7 @@ TEST_F(KeyHolder, StartsEmptyAndClosingNothingSucceeds) {
 
 TEST_F(KeyHolder, ReadsStringsAsStoredAndRefusesOtherTypes) {
   CRegKeyHolder key;
-  ASSERT_EQ(key.Open(HKEY_CURRENT_USER, kKey, KEY_READ), ERROR_SUCCESS);
+  ASSERT_EQ(key.Open(HKEY_CURRENT_USER, m_key.c_str(), KEY_READ), ERROR_SUCCESS);
   std::string text;
   unsigned long count = 0;
   EXPECT_EQ(Query(key, "Text", &text, &count), ERROR_SUCCESS);
@@ -100,10 +102,10 @@ TEST_F(KeyHolder, ReadsStringsAsStoredAndRefusesOtherTypes) {
 
 TEST_F(KeyHolder, AFailedOpenKeepsTheKeyItHeld) {
   CRegKeyHolder key;
-  ASSERT_EQ(key.Open(HKEY_CURRENT_USER, kKey, KEY_READ | KEY_WOW64_64KEY), ERROR_SUCCESS);
+  ASSERT_EQ(key.Open(HKEY_CURRENT_USER, m_key.c_str(), KEY_READ | KEY_WOW64_64KEY), ERROR_SUCCESS);
   HKEY held = key.Key();
   EXPECT_EQ(key.View(), static_cast<REGSAM>(KEY_WOW64_64KEY));
-  EXPECT_EQ(key.Open(HKEY_CURRENT_USER, "Software\\ZrAddrResTest\\NoSuchKey", KEY_READ), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(key.Open(HKEY_CURRENT_USER, (m_registry.ScratchPath() + "\\NoSuchKey").c_str(), KEY_READ), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(key.Key(), held);
   std::string text;
   EXPECT_EQ(Query(key, "Text", &text), ERROR_SUCCESS);
@@ -112,8 +114,8 @@ TEST_F(KeyHolder, AFailedOpenKeepsTheKeyItHeld) {
 
 TEST_F(KeyHolder, OpeningAnotherKeyReplacesTheOldOne) {
   CRegKeyHolder key;
-  ASSERT_EQ(key.Open(HKEY_CURRENT_USER, kKey, KEY_READ), ERROR_SUCCESS);
-  EXPECT_EQ(key.Open(HKEY_CURRENT_USER, kOther, KEY_READ), ERROR_SUCCESS);
+  ASSERT_EQ(key.Open(HKEY_CURRENT_USER, m_key.c_str(), KEY_READ), ERROR_SUCCESS);
+  EXPECT_EQ(key.Open(HKEY_CURRENT_USER, m_other.c_str(), KEY_READ), ERROR_SUCCESS);
   std::string text;
   EXPECT_EQ(Query(key, "Text", &text), ERROR_SUCCESS);
   EXPECT_EQ(text, "other");
@@ -125,20 +127,20 @@ TEST_F(KeyHolder, OpeningAnotherKeyReplacesTheOldOne) {
 TEST_F(KeyHolder, CreateOpensAnExistingKeyOrMakesANewOne) {
   CRegKeyHolder key;
   unsigned long disposition = 0;
-  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kKey, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, m_key.c_str(), nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
                        &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, static_cast<unsigned long>(REG_OPENED_EXISTING_KEY));
   std::string text;
   EXPECT_EQ(Query(key, "Text", &text), ERROR_SUCCESS);
 
-  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, "Software\\ZrAddrResTest\\KeyHolder\\New", nullptr,
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, (m_key + "\\New").c_str(), nullptr,
                        REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, static_cast<unsigned long>(REG_CREATED_NEW_KEY));
   EXPECT_EQ(Query(key, "Text"), ERROR_FILE_NOT_FOUND);  // the new key replaced the old one
 
-  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kOther, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, nullptr),
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, m_other.c_str(), nullptr, REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, nullptr),
             ERROR_SUCCESS);  // no disposition asked for
   EXPECT_EQ(Query(key, "Text", &text), ERROR_SUCCESS);
   EXPECT_EQ(text, "other");
@@ -151,7 +153,7 @@ TEST_F(KeyHolder, AKeyOpenedWithoutQueryAccessCannotBeRead) {
                                                  zrtest::WindowsLine() == zrtest::Line::WinMe)),
                  "the 9x line checks no access rights");
   CRegKeyHolder key;
-  ASSERT_EQ(key.Open(HKEY_CURRENT_USER, kKey, KEY_SET_VALUE), ERROR_SUCCESS);
+  ASSERT_EQ(key.Open(HKEY_CURRENT_USER, m_key.c_str(), KEY_SET_VALUE), ERROR_SUCCESS);
   EXPECT_EQ(Query(key, "Text"), ERROR_ACCESS_DENIED);
 }
 

@@ -3,6 +3,9 @@
 #include <cctype>
 #include <cstdio>
 
+#include "platform/Threads.h"
+#include "tests/support/Mode.h"
+
 namespace zrtest {
 
 namespace {
@@ -38,7 +41,10 @@ RegistrySandbox::RegistrySandbox() : m_outer(g_current), m_folder(internal::Make
   // gets its own scratch key.
   static unsigned counter = 0;
   char name[64];
-  std::snprintf(name, sizeof name, "Software\\ZrAddrResTest\\%u", ++counter);
+  // One folder per process: test programs run side by side in one Wine prefix,
+  // and the sandbox that made a folder deletes it with everything below it.
+  std::snprintf(name, sizeof name, "Software\\ZrAddrResTest-%lu\\%u",
+                static_cast<unsigned long>(GetCurrentProcessId()), ++counter);
   m_scratch = name;
   TrackKey(HKEY_CURRENT_USER, m_scratch);
   TrackKey(HKEY_LOCAL_MACHINE, m_scratch);
@@ -52,8 +58,14 @@ RegistrySandbox::~RegistrySandbox() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(value->root, value->path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
     if (value->existed) {
-      RegSetValueExA(key, value->name.c_str(), 0, value->type, value->data.data(),
-                     static_cast<DWORD>(value->data.size()));
+      // A byte after the data, so the registry reads nothing outside the
+      // buffer and the old bytes come back as they were: on the NT line a
+      // byte that is no NUL keeps a NUL from being taken for the terminator
+      // of an unterminated string; the 9x line reads a REG_SZ up to its first
+      // NUL (its other types keep their count), and refuses a null buffer.
+      std::vector<BYTE> data(value->data);
+      data.push_back(RegistryHas9xRules() ? 0 : 0xFF);
+      RegSetValueExA(key, value->name.c_str(), 0, value->type, data.data(), static_cast<DWORD>(value->data.size()));
     } else {
       RegDeleteValueA(key, value->name.c_str());
     }
@@ -66,6 +78,12 @@ RegistrySandbox::~RegistrySandbox() {
 }
 
 RegistrySandbox* RegistrySandbox::Current() { return g_current; }
+
+bool RegistryHas9xRules() {
+  if (!IsWindowsBuild()) return false;
+  const Line line = WindowsLine();
+  return line == Line::Win95 || line == Line::Win98 || line == Line::WinMe;
+}
 
 bool RegistrySandbox::Covered(HKEY root, const std::string& path) const {
   for (const Key& key : m_keys) {

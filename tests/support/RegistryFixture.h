@@ -63,6 +63,21 @@ class RegistrySandbox {
   std::vector<SavedValue> m_values;
 };
 
+// True when the registry under test follows the 9x line's rules: Wine set to
+// win95, win98 or winme. Its keys carry no security, so access masks are not
+// checked; RegDeleteKeyA deletes a key with its subkeys; RegSetValueExA takes
+// a REG_SZ's length from its text; RegCreateKeyExA skips one leading
+// backslash. The POSIX registry keeps the NT contract on every line, so
+// natively this is false whatever ZRADDRRES_WINVER says.
+bool RegistryHas9xRules();
+
+// The one of a table's two expected values that holds for the registry under
+// test: `nt` on the NT line and natively, `win9x` on the 9x line.
+template <typename T>
+T ForRegistryLine(T nt, T win9x) {
+  return RegistryHas9xRules() ? win9x : nt;
+}
+
 namespace internal {
 
 // The per-target piece: natively a new empty folder for the hive files;
