@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the Release preset and measures: a dispatch against the registry work
+# it does, a lookup on a worker against the same lookup made directly (Google
+# Benchmark), and `zraddrres ports` over the sample and over a generated
+# registry of 10,000 ports configured by address (hyperfine).
+# The tool runs inside a private network namespace (as root), so that no name
+# lookup of the inventory leaves this machine.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+"$root/scripts/install-deps.sh"
+cmake --preset native-release >/dev/null
+cmake --build --preset native-release -j2 --target bench_dispatch bench_lookup zraddrres dns_responder >/dev/null
+bin=$root/build/native-release/bin
+work=$root/build/native-release/bench
+mkdir -p "$work"
+
+echo "== Google Benchmark"
+"$bin/bench_dispatch" --benchmark_min_time=1 --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+"$bin/bench_lookup" --benchmark_min_time=1 --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+
+# 10,000 Standard TCP/IP ports, each configured by address.
+big=$work/ports-10000.reg
+if [ ! -f "$big" ]; then
+  {
+    printf 'REGEDIT4\r\n\r\n'
+    for i in $(seq 0 9999); do
+      printf '[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\IP_10.%d.%d.%d]\r\n' \
+        $((i / 65536)) $((i / 256 % 256)) $((i % 256))
+      printf '"IPAddress"="10.%d.%d.%d"\r\n"HostName"=""\r\n\r\n' $((i / 65536)) $((i / 256 % 256)) $((i % 256))
+    done
+  } >"$big"
+fi
+for set in sample big; do
+  folder=$work/registry-$set
+  rm -rf "$folder"
+  file=$root/examples/sample.reg
+  [ "$set" = big ] && file=$big
+  ZRADDRRES_REGISTRY=$folder "$bin/zraddrres" reg import "$file"
+done
+
+echo "== zraddrres ports (hyperfine)"
+"$root/tests/netns/run-in-netns.sh" --responder "$bin/dns_responder" --zone "$root/examples/sample-zone.txt" \
+  --resolv-options "timeout:1 attempts:1" -- \
+  hyperfine --warmup 2 --runs 10 --ignore-failure \
+  -n "sample export" "ZRADDRRES_REGISTRY=$work/registry-sample $bin/zraddrres ports --no-progress" \
+  -n "10,000 ports by address" "ZRADDRRES_REGISTRY=$work/registry-big $bin/zraddrres ports --no-progress"
