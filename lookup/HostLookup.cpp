@@ -17,6 +17,7 @@ namespace {
 
 const unsigned long kFailed = 0xFFFFFFFEUL;
 const unsigned long kTimedOut = 0xFFFFFFFFUL;
+const char kDNSQuitLine[] = "----- GetIPFromDNS (%s) fail. Thread quit message received.";
 
 }  // namespace
 
@@ -106,9 +107,7 @@ unsigned long CZrAddrResolution::GetIPFromDNS(zrlookup::CLookupCall& call) {
     int status = names.getAddrInfo(host, "", &hints, &list);
     if (!zrlookup::ReturnFromBlockingCall(call)) return kTimedOut;
     NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "getaddrinfo end. hostent=0x%08x", zrlookup::PointerBits(list));
-    if (zrlookup::QuitRequested(call)) {
-      NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_ERROR, "----- GetIPFromDNS (%s) fail. Thread quit message received.",
-                                            static_cast<const char*>(host));
+    if (zrlookup::GaveUp(call, kDNSQuitLine, host)) {
       if (list) names.freeAddrInfo(list);
       return kTimedOut;
     }
@@ -138,9 +137,7 @@ unsigned long CZrAddrResolution::GetIPFromDNS(zrlookup::CLookupCall& call) {
     if (!zrlookup::ReturnFromBlockingCall(call)) return kTimedOut;
     NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "gethostbyname end. hostent=0x%08x",
                                           zrlookup::PointerBits(entry));
-    if (zrlookup::QuitRequested(call)) {
-      NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_ERROR, "----- GetIPFromDNS (%s) fail. Thread quit message received.",
-                                            static_cast<const char*>(host));
+    if (zrlookup::GaveUp(call, kDNSQuitLine, host)) {
       return kTimedOut;
     }
     if (entry == nullptr) {

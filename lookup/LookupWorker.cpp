@@ -1,6 +1,7 @@
 #include "lookup/LookupWorker.h"
 
 #include "platform/Modules.h"
+#include "resolver/LogSession.h"
 
 namespace zrlookup {
 
@@ -23,10 +24,12 @@ void CreateMessageQueue() {
   PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
 }
 
-bool QuitRequested(const CLookupCall& call) {
+bool GaveUp(const CLookupCall& call, const char* format, const char* input) {
   MSG msg;
   bool quitMessage = PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == WM_QUIT;
-  return quitMessage || call.m_bAbandoned.load();
+  if (!quitMessage && !call.m_bAbandoned.load()) return false;
+  NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_ERROR, format, input);
+  return true;
 }
 
 }  // namespace zrlookup

@@ -24,8 +24,9 @@ struct NameService {
 };
 
 // After the blocking call: true when the caller has given up on this worker,
-// told by the quit message in the thread's queue or by the call's own flag.
-bool QuitRequested(const CLookupCall& call);
+// told by the quit message in the thread's queue or by the call's own flag;
+// the worker's line saying so (format with one %s, the input) is then logged.
+bool GaveUp(const CLookupCall& call, const char* format, const char* input);
 
 // Creates the thread's message queue, so the caller can post the quit message.
 void CreateMessageQueue();

@@ -13,6 +13,7 @@ namespace {
 
 const unsigned long kFailed = 0xFFFFFFFEUL;
 const unsigned long kTimedOut = 0xFFFFFFFFUL;
+const char kHostQuitLine[] = "----- GetHostFromIP (%s) fail. Thread quit message received.";
 
 }  // namespace
 
@@ -82,9 +83,7 @@ unsigned long CZrAddrResolution::GetHostFromIP(zrlookup::CLookupCall& call) {
     int status = names.getAddrInfo(address, nullptr, &hints, &list);
     if (!zrlookup::ReturnFromBlockingCall(call)) return kTimedOut;
     NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "getaddrinfo end. hostent=0x%08x", zrlookup::PointerBits(list));
-    if (zrlookup::QuitRequested(call)) {
-      NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_ERROR, "----- GetHostFromIP (%s) fail. Thread quit message received.",
-                                            static_cast<const char*>(address));
+    if (zrlookup::GaveUp(call, kHostQuitLine, address)) {
       if (list) names.freeAddrInfo(list);
       return kTimedOut;
     }
@@ -102,9 +101,7 @@ unsigned long CZrAddrResolution::GetHostFromIP(zrlookup::CLookupCall& call) {
                                        nullptr, 0, NI_NAMEREQD);
     names.freeAddrInfo(list);
     if (!zrlookup::ReturnFromBlockingCall(call)) return kTimedOut;
-    if (zrlookup::QuitRequested(call)) {
-      NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_ERROR, "----- GetHostFromIP (%s) fail. Thread quit message received.",
-                                            static_cast<const char*>(address));
+    if (zrlookup::GaveUp(call, kHostQuitLine, address)) {
       return kTimedOut;
     }
     if (nameStatus != 0) {
@@ -128,9 +125,7 @@ unsigned long CZrAddrResolution::GetHostFromIP(zrlookup::CLookupCall& call) {
     if (!zrlookup::ReturnFromBlockingCall(call)) return kTimedOut;
     NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "gethostbyaddr end. lpHostEnt=0x%08x",
                                           zrlookup::PointerBits(entry));
-    if (zrlookup::QuitRequested(call)) {
-      NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_ERROR, "----- GetHostFromIP (%s) fail. Thread quit message received.",
-                                            static_cast<const char*>(address));
+    if (zrlookup::GaveUp(call, kHostQuitLine, address)) {
       return kTimedOut;
     }
     if (entry == nullptr) {
