@@ -1,11 +1,19 @@
 #include "platform/RegImport.h"
 
+#include "platform/Version.h"
+
 #include <cctype>
 #include <utility>
 
 namespace zrplatform {
 
 namespace {
+
+bool NineXLine() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
 
 HKEY RootKey(RegRoot root) { return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
@@ -72,12 +80,12 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
         if (rc != ERROR_SUCCESS && error) *error = Describe(op, "creating", rc);
         break;
       case RegOperation::Kind::SetValue: {
-        // The registry takes a NUL right after a string's data for its
-        // terminator; a byte that is no NUL keeps unterminated data as it is.
-        // (The 9x line reads a string up to its NUL whatever the size says:
-        // the NUL after the guard keeps that read inside the buffer.)
+        // The NT line takes a NUL right after a string's data for its
+        // terminator: a byte that is no NUL keeps unterminated data as it is.
+        // The 9x line reads a string up to its NUL whatever the size says, so
+        // there the data ends at a NUL of its own (an empty string stays empty).
         std::vector<BYTE> data(op.data);
-        data.push_back(0xFF);
+        if (!(op.type == REG_SZ && NineXLine())) data.push_back(0xFF);
         data.push_back(0x00);
         rc = current ? RegSetValueExA(current, op.valueName.c_str(), 0, op.type, data.data(),
                                       static_cast<DWORD>(op.data.size()))

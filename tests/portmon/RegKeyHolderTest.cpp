@@ -77,7 +77,8 @@ TEST_F(KeyHolder, ReadsStringsAsStoredAndRefusesOtherTypes) {
   EXPECT_EQ(text, "%TEMP%");  // not expanded
   EXPECT_EQ(Query(key, "Empty", &text, &count), ERROR_SUCCESS);
   EXPECT_EQ(text, "");
-  EXPECT_EQ(count, 0u);
+  // The 9x line stores no string without its terminator, the empty one included.
+  EXPECT_EQ(count, zrtest::RegistryHas9xRules() ? 1u : 0u);
 
   struct Failure {
     const char* name;
