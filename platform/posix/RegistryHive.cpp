@@ -197,12 +197,17 @@ LONG CheckValueName(const std::string& name) {
   return ERROR_SUCCESS;
 }
 
+// Subkeys are kept in folded-name order, so both the lookup and the place of
+// a new key are binary searches: a Ports key may hold many thousands.
+std::vector<RegTextKey>::iterator SubkeyPlace(RegTextKey& key, const std::string& folded) {
+  return std::lower_bound(key.subkeys.begin(), key.subkeys.end(), folded,
+                          [](const RegTextKey& subkey, const std::string& f) { return Fold(subkey.name) < f; });
+}
+
 RegTextKey* FindSubkey(RegTextKey& key, const std::string& name) {
   const std::string folded = Fold(name);
-  for (RegTextKey& subkey : key.subkeys) {
-    if (subkey.name.size() == name.size() && Fold(subkey.name) == folded) return &subkey;
-  }
-  return nullptr;
+  auto place = SubkeyPlace(key, folded);
+  return (place != key.subkeys.end() && Fold(place->name) == folded) ? &*place : nullptr;
 }
 
 const RegTextKey* FindSubkey(const RegTextKey& key, const std::string& name) {
@@ -223,9 +228,7 @@ const RegTextKey* FindKey(const RegTextKey& root, const std::vector<std::string>
 }
 
 RegTextKey& AddSubkey(RegTextKey& key, const std::string& name) {
-  const std::string folded = Fold(name);
-  auto place = std::find_if(key.subkeys.begin(), key.subkeys.end(),
-                            [&](const RegTextKey& subkey) { return !(Fold(subkey.name) < folded); });
+  auto place = SubkeyPlace(key, Fold(name));
   RegTextKey added;
   added.name = name;
   return *key.subkeys.insert(place, std::move(added));
