@@ -20,7 +20,9 @@
 #include <deque>
 #include <limits.h>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/Modules.h"
 
@@ -70,6 +72,9 @@ struct ThreadRecord {
   DWORD threadId = 0;
   bool finished = false;
   DWORD exitCode = STILL_ACTIVE;
+  // Mirrors of suspendCount == 0 and finished, for a brief spin before sleeping.
+  std::atomic<bool> running{false};
+  std::atomic<bool> ended{false};
   std::atomic<int> references{0};  // open handles, plus the running thread
 };
 
@@ -96,18 +101,43 @@ HandleRecord* Live(HANDLE handle) {
 // Message queues by thread id; a thread's queue exists once it has peeked.
 struct Queues {
   std::mutex mutex;
-  std::unordered_map<DWORD, std::deque<MSG>> byThread;
+  std::unordered_map<DWORD, std::vector<MSG>> byThread;  // an empty queue allocates nothing
 };
 Queues& MessageQueues() {
   static Queues* queues = new Queues;  // never destroyed: threads may post while the process exits
   return *queues;
 }
 
+// A hand-over between two threads usually completes within microseconds, and
+// a sleep on a condition variable costs a wake-up several times that: a
+// waiter looks for a little while before it sleeps.
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#else
+  std::this_thread::yield();
+#endif
+}
+
+template <typename Ready>
+bool SpinBriefly(Ready ready, std::chrono::microseconds limit) {
+  auto until = std::chrono::steady_clock::now() + limit;
+  for (unsigned round = 0; !ready(); ++round) {
+    // The clock is read now and then: the look itself must stay cheap.
+    if ((round & 63) == 63 && std::chrono::steady_clock::now() >= until) return false;
+    CpuRelax();
+  }
+  return true;
+}
+
+const std::chrono::microseconds kSpin(100);
+
 // Ids above any kernel thread id, counted up: a posted message can only reach
 // the logical thread it was meant for.
 std::atomic<DWORD> g_nextThreadId{0x80000000u};
 
 void RunLogicalThread(ThreadRecord* thread) {
+  SpinBriefly([thread] { return thread->running.load(); }, kSpin);
   {
     std::unique_lock<std::mutex> lock(thread->mutex);
     thread->changed.wait(lock, [thread] { return thread->suspendCount == 0; });
@@ -124,6 +154,7 @@ void RunLogicalThread(ThreadRecord* thread) {
     std::lock_guard<std::mutex> lock(thread->mutex);
     thread->finished = true;
     thread->exitCode = code;
+    thread->ended.store(true);
     thread->changed.notify_all();
   }
   Release(thread);
@@ -136,6 +167,7 @@ struct Parking {
   std::condition_variable arrived;
   std::deque<ThreadRecord*> waiting;  // logical threads handed over, not yet taken
   int idle = 0;                       // system threads parked right now
+  std::atomic<int> handedOver{0};     // waiting.size(), for a look without the lock
 };
 Parking& ThreadParking() {
   static Parking* parking = new Parking;
@@ -154,11 +186,15 @@ void* CarryThreads(void* argument) {
     std::unique_lock<std::mutex> lock(parking.mutex);
     if (parking.idle >= kMaxParked) return nullptr;
     ++parking.idle;
+    lock.unlock();
+    SpinBriefly([&parking] { return parking.handedOver.load() > 0; }, kSpin);
+    lock.lock();
     bool handed = parking.arrived.wait_for(lock, kParkTime, [&parking] { return !parking.waiting.empty(); });
     --parking.idle;
     if (!handed) return nullptr;
     thread = parking.waiting.front();
     parking.waiting.pop_front();
+    --parking.handedOver;
   }
 }
 
@@ -169,6 +205,7 @@ bool Carry(ThreadRecord* thread, SIZE_T stackSize) {
     std::lock_guard<std::mutex> lock(parking.mutex);
     if (stackSize == 0 && parking.idle > static_cast<int>(parking.waiting.size())) {
       parking.waiting.push_back(thread);
+      ++parking.handedOver;
       parking.arrived.notify_one();
       return true;
     }
@@ -198,6 +235,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
   thread->start = start;
   thread->parameter = parameter;
   thread->suspendCount = (flags & CREATE_SUSPENDED) ? 1 : 0;
+  thread->running = thread->suspendCount == 0;
   thread->threadId = g_nextThreadId.fetch_add(1);
   thread->references = 2;  // the handle returned, and the thread itself
   if (!Carry(thread, stackSize)) {
@@ -217,7 +255,10 @@ DWORD ResumeThread(HANDLE handle) {
   ThreadRecord* thread = record->thread;
   std::lock_guard<std::mutex> lock(thread->mutex);
   DWORD previous = thread->suspendCount;
-  if (thread->suspendCount > 0 && --thread->suspendCount == 0) thread->changed.notify_all();
+  if (thread->suspendCount > 0 && --thread->suspendCount == 0) {
+    thread->running.store(true);
+    thread->changed.notify_all();
+  }
   return previous;
 }
 
@@ -225,6 +266,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   HandleRecord* record = Live(handle);
   if (record == nullptr) return WAIT_FAILED;
   ThreadRecord* thread = record->thread;
+  if (milliseconds != 0) SpinBriefly([thread] { return thread->ended.load(); }, kSpin);
   std::unique_lock<std::mutex> lock(thread->mutex);
   if (milliseconds == INFINITE) {
     thread->changed.wait(lock, [thread] { return thread->finished; });
@@ -288,7 +330,7 @@ BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
 BOOL PeekMessageA(LPMSG out, HWND, UINT filterMin, UINT filterMax, UINT remove) {
   Queues& queues = MessageQueues();
   std::lock_guard<std::mutex> lock(queues.mutex);
-  std::deque<MSG>& queue = queues.byThread[GetCurrentThreadId()];
+  std::vector<MSG>& queue = queues.byThread[GetCurrentThreadId()];
   for (auto it = queue.begin(); it != queue.end(); ++it) {
     bool matches = (filterMin == 0 && filterMax == 0) || (it->message >= filterMin && it->message <= filterMax);
     if (!matches) continue;
