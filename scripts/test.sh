@@ -95,7 +95,7 @@ if build windows; then
     wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
     local lang=C.UTF-8
     [ "$cp" = 932 ] && lang=ja_JP.UTF-8
-    LANG=$lang LC_ALL=$lang run "windows $version cp$cp$*" --preset windows "$@"
+    LANG=$lang LC_ALL=$lang run "windows $version cp$cp${1:+ (lines)}" --preset windows "$@"
   }
   for mode in "${MODES[@]}"; do wine_mode $mode; done
   for mode in "${LINE_MODES[@]}"; do wine_mode $mode -L lines; done
