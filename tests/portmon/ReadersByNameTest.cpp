@@ -96,7 +96,9 @@ TEST(ReadersByName, EachReaderLooksUpTheNameItFinds) {
     SCOPED_TRACE(c.what);
     zrtest::ForEachLine(c.lines, [&](const std::string& line) {
       zrtest::RegistrySandbox registry;
-      if (!c.fixture.empty()) ASSERT_TRUE(zrtest::SeedRegistry(c.fixture));
+      if (!c.fixture.empty()) {
+        ASSERT_TRUE(zrtest::SeedRegistry(c.fixture));
+      }
       zrtest::FakeNameService names;
       names.Answer("printer.example", "192.168.0.7");
       names.Answer("backup.example", "192.168.0.8");
@@ -115,8 +117,12 @@ TEST(ReadersByName, EachReaderLooksUpTheNameItFinds) {
       } else {
         EXPECT_FALSE(log.Contains("GetIPAddressFromHostName()"));
       }
-      if (c.askedFor) EXPECT_EQ(names.Calls(c.askedFor), 1) << c.askedFor;
-      if (c.neverAskedFor) EXPECT_EQ(names.Calls(c.neverAskedFor), 0) << c.neverAskedFor;
+      if (c.askedFor) {
+        EXPECT_EQ(names.Calls(c.askedFor), 1) << c.askedFor;
+      }
+      if (c.neverAskedFor) {
+        EXPECT_EQ(names.Calls(c.neverAskedFor), 0) << c.neverAskedFor;
+      }
     });
   }
 }
