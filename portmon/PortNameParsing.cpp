@@ -6,8 +6,12 @@ namespace zrportmon {
 
 namespace {
 
-// The authority's host without the port number or the IPv6 brackets.
-CString HostOfAuthority(const CString& authority) {
+// The authority's host without the user's credentials, the port number or
+// the IPv6 brackets.
+CString HostOfAuthority(CString authority) {
+  // "user:password@host": the colon in the credentials is not the port's.
+  int at = authority.ReverseFind('@');
+  if (at >= 0) authority = authority.Mid(at + 1);
   if (authority.GetLength() > 0 && authority[0] == '[') {
     int close = authority.Find(']');
     if (close > 0) return authority.Mid(1, close - 1);

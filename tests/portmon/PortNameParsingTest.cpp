@@ -29,6 +29,14 @@ TEST(IppHost, TakesTheHostOutOfTheURL) {
       {"http://[fd00::2]/ipp/print", "fd00::2"},
       {"http://[fd00::2]:631/ipp/print", "fd00::2"},
       {"https://[::1]", "::1"},
+      // Credentials before the host are not part of it, nor is their colon.
+      {"http://user:pw@printer.example/ipp/print", "printer.example"},
+      {"http://user@10.0.0.2:631/ipp", "10.0.0.2"},
+      {"https://user:pw@[fd00::2]:631/", "fd00::2"},
+      {"http://@printer.example/", "printer.example"},
+      {"http://user:pw@/ipp", ""},
+      // An "@" in the path is the path's.
+      {"http://printer.example/queue@floor2", "printer.example"},
       // An unbracketed IPv6 literal keeps all its colons.
       {"http://fd00::2/ipp", "fd00::2"},
       // Malformed hosts stay as they are, for the lookup to refuse.
