@@ -65,6 +65,11 @@ LONG RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey);
 
 namespace zrplatform {
 
+// Whether two value names (ANSI text of the process's code page) name the
+// same value, as the registry decides it: without regard to case, full-width
+// letters included. Null is the empty name.
+bool SameRegistryName(const char* a, const char* b);
+
 // The text of the last registry error that has more to say than its code
 // (on POSIX: a malformed hive file, with its path and line). Empty otherwise.
 const char* RegistryErrorText();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/Registry.h"
 #include "portmon/RegKeyHolder.h"
 #include "resolver/LogSession.h"
 #include "resolver/ZrAddrResolution.h"
@@ -135,9 +136,10 @@ void CRegMgr::Rename(const char* oldName, const char* newName) {
   store.OpenExisting(KEY_QUERY_VALUE | KEY_SET_VALUE);
   CString text;
   store.Get(oldName, text);
-  // Both names may lead to one value (value names ignore case): the Remove
-  // would then delete what the Add had just written.
-  if (ValueNameOf(oldName).CompareNoCase(ValueNameOf(newName)) == 0) return;
+  // Both names may lead to one value: the Remove would then delete what the
+  // Add had just written. Only the registry's own rule says when they do (it
+  // folds full-width letters too, which CompareNoCase leaves alone).
+  if (zrplatform::SameRegistryName(ValueNameOf(oldName), ValueNameOf(newName))) return;
   store.Add(newName, text);
   store.Remove(oldName);
 }

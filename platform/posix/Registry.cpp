@@ -17,6 +17,10 @@ namespace zrplatform {
 
 const char* RegistryErrorText() { return registry::ErrorText(); }
 
+bool SameRegistryName(const char* a, const char* b) {
+  return registry::SameName(a ? a : "", b ? b : "");
+}
+
 }  // namespace zrplatform
 
 namespace {

@@ -432,15 +432,20 @@ TEST_F(Store, ARenameThatCannotGetChangesNothing) {
 }
 
 TEST_F(Store, ARenameOntoTheSameValueNameKeepsTheEntry) {
-  ASSERT_TRUE(SeedStore("\"queue on srv\"=\"10.0.0.4\"\n"
-                        "\"Printer\"=\"10.0.0.8\"\n"));
+  const bool dbcs = zrtest::CodePage() == 932;
+  // In code page 932 the registry folds full-width letters too: "\x82\x81\x82\x82"
+  // (full-width "ab") and "\x82\x60\x82\x61" (full-width "AB") are one value name.
+  ASSERT_TRUE(SeedStore(std::string("\"queue on srv\"=\"10.0.0.4\"\n"
+                                    "\"Printer\"=\"10.0.0.8\"\n") +
+                        (dbcs ? "\"\x82\x81\x82\x82\"=\"10.0.0.6\"\n" : "")));
   std::string before = DumpStore();
-  const std::pair<const char*, const char*> renames[] = {
+  std::vector<std::pair<const char*, const char*>> renames = {
       {"\\\\srv\\queue", "queue on srv"},
       {"\\\\srv\\queue", "\\\\srv\\queue"},
       {"\\\\srv\\queue", "\\\\SRV\\QUEUE"},  // value names ignore case
       {"Printer", "PRINTER"},
   };
+  if (dbcs) renames.push_back({"\x82\x81\x82\x82", "\x82\x60\x82\x61"});
   zrtest::LogCapture log;
   for (const auto& rename : renames) {
     EXPECT_NO_THROW(CRegMgr::Rename(rename.first, rename.second)) << rename.first << " -> " << rename.second;
