@@ -19,6 +19,8 @@ NameService::NameService(HMODULE socketLibrary) {
   }
 }
 
+bool HasBackslash(const char* name) { return name != nullptr && CString(name).Find('\\') >= 0; }
+
 void CreateMessageQueue() {
   MSG msg;
   PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);

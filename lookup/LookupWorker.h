@@ -28,6 +28,10 @@ struct NameService {
 // the worker's line saying so (format with one %s, the input) is then logged.
 bool GaveUp(const CLookupCall& call, const char* format, const char* input);
 
+// Whether a host name holds a backslash. A byte 0x5C that is the second byte
+// of a double-byte character (as in many code page 932 names) is not one.
+bool HasBackslash(const char* name);
+
 // Creates the thread's message queue, so the caller can post the quit message.
 void CreateMessageQueue();
 
