@@ -4,6 +4,8 @@
 #include <thread>
 
 #include "lookup/LookupCall.h"
+#include "lookup/ThreadChecker.h"
+#include "resolver/LogSession.h"
 
 namespace zrlookup {
 
@@ -36,8 +38,15 @@ void ExitGuard::Leave() { g_inside.fetch_sub(1); }
 void ExitGuard::ArmOnce() {
   // Exit handlers run in the reverse order of registration: registered after
   // the objects the workers use were made, this one runs before they go.
+  // The worker-count lock is made when the library is loaded; the count and
+  // the log session are made here, on the caller's thread, before the first
+  // worker exists.
   static std::once_flag armed;
-  std::call_once(armed, [] { std::atexit(&CloseAtExit); });
+  std::call_once(armed, [] {
+    CThreadChecker::GetInstance();
+    NLogZrAddrRes::GetSession();
+    std::atexit(&CloseAtExit);
+  });
 }
 
 void LeaveForBlockingCall() { ExitGuard::Leave(); }

@@ -24,7 +24,7 @@ const char kDNSQuitLine[] = "----- GetIPFromDNS (%s) fail. Thread quit message r
 unsigned long CZrAddrResolution::GetIPAddressFromHostName(const char* host, CString& address,
                                                           unsigned long timeout) const {
   NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "GetIPAddressFromHostName(with timeout) start!! : %s", host);
-  if (host != nullptr && std::strchr(host, '\\') != nullptr) {
+  if (zrlookup::HasBackslash(host)) {
     NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "GetIPAddressFromHostName(with Timeout) FALSE! (\\ exists) : %s",
                                           host);
     return kFailed;
@@ -37,11 +37,16 @@ unsigned long CZrAddrResolution::GetIPAddressFromHostName(const char* host, CStr
   call->m_strInput = m_strHostName;
   call->m_hWs2_32 = m_hWs2_32;
 
-  zrlookup::WorkerWait wait = zrlookup::StartAndWait(
-      &GetIPFromDNSThreadProc, call, [this](CWinThread& thread, HANDLE& handle) {
-        return DuplicateAndResumeThread(thread, handle);
-      },
-      GetTimeoutValue("GetIPAddress Timeout", timeout));
+  zrlookup::WorkerSteps steps;
+  steps.duplicateAndResume = [this](CWinThread& thread, HANDLE& handle) {
+    return DuplicateAndResumeThread(thread, handle);
+  };
+  steps.timeout = [timeout] { return GetTimeoutValue("GetIPAddress Timeout", timeout); };
+  steps.timedOut = [this] {
+    NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "GetIPFromDNSThreadProc Timeout");
+    m_bTimeOuted = 1;
+  };
+  zrlookup::WorkerWait wait = zrlookup::StartAndWait(&GetIPFromDNSThreadProc, call, steps);
 
   switch (wait) {
     case zrlookup::WorkerWait::Ended:
@@ -57,8 +62,6 @@ unsigned long CZrAddrResolution::GetIPAddressFromHostName(const char* host, CStr
                                             static_cast<const char*>(m_strIPAddress));
       return kFailed;
     case zrlookup::WorkerWait::TimedOut:
-      NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "GetIPFromDNSThreadProc Timeout");
-      m_bTimeOuted = 1;
       return kTimedOut;
     default:
       return kFailed;
@@ -68,7 +71,7 @@ unsigned long CZrAddrResolution::GetIPAddressFromHostName(const char* host, CStr
 int CZrAddrResolution::GetIPAddressFromHostName(const char* host, CString& address) const {
   NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "GetIPAddressFromHostName() start!! : %s", host);
   if (!IsValidPortName(host)) return 0;
-  if (std::strchr(host, '\\') != nullptr) {
+  if (zrlookup::HasBackslash(host)) {
     NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "GetIPAddressFromHostName() FALSE! (\\ exists) : %s", host);
     return 0;
   }

@@ -41,8 +41,9 @@ class ExitGuard {
  public:
   static bool Enter();
   static void Leave();
-  // Called by the worker once the objects it uses exist, so the guard closes
-  // before they are destroyed.
+  // Called by the caller before it starts a worker: makes the objects a
+  // worker uses, then registers the guard's closing at exit, which therefore
+  // runs before any of them is destroyed.
   static void ArmOnce();
 };
 

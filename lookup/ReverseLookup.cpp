@@ -35,11 +35,17 @@ unsigned long CZrAddrResolution::GetHostFromIPAddress(const char* address, CStri
   call->m_hWs2_32 = m_hWs2_32;
   call->m_bWindows95 = m_bWindows95;
 
-  zrlookup::WorkerWait wait = zrlookup::StartAndWait(
-      &GetHostFromIPThreadProc, call, [this](CWinThread& thread, HANDLE& handle) {
-        return DuplicateAndResumeThread(thread, handle);
-      },
-      GetTimeoutValue("GetHostName Timeout", timeout));
+  zrlookup::WorkerSteps steps;
+  steps.duplicateAndResume = [this](CWinThread& thread, HANDLE& handle) {
+    return DuplicateAndResumeThread(thread, handle);
+  };
+  steps.timeout = [timeout] { return GetTimeoutValue("GetHostName Timeout", timeout); };
+  steps.timedOut = [this] {
+    // Level 1 here, unlike the forward lookup's line.
+    NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_ERROR, "GetIPFromDNSThreadProc Timeout");
+    m_bTimeOutedForHost = 1;
+  };
+  zrlookup::WorkerWait wait = zrlookup::StartAndWait(&GetHostFromIPThreadProc, call, steps);
 
   switch (wait) {
     case zrlookup::WorkerWait::Ended:
@@ -50,8 +56,6 @@ unsigned long CZrAddrResolution::GetHostFromIPAddress(const char* address, CStri
       host = m_strHostFromIP;
       return m_bHostResult ? 0 : kFailed;
     case zrlookup::WorkerWait::TimedOut:
-      NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_ERROR, "GetIPFromDNSThreadProc Timeout");
-      m_bTimeOutedForHost = 1;
       return kTimedOut;
     default:
       return kFailed;

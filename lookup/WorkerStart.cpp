@@ -5,8 +5,10 @@
 
 namespace zrlookup {
 
-WorkerWait StartAndWait(AFX_THREADPROC proc, const LookupCallRef& call,
-                        const std::function<int(CWinThread&, HANDLE&)>& duplicateAndResume, unsigned long timeout) {
+WorkerWait StartAndWait(AFX_THREADPROC proc, const LookupCallRef& call, const WorkerSteps& steps) {
+  // Before any worker exists, so no process can exit under a worker that
+  // the guard does not yet cover.
+  ExitGuard::ArmOnce();
   LookupCallRef* workerReference = new LookupCallRef(call);
   CWinThread* thread = AfxBeginThread(proc, workerReference, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
   if (thread == nullptr) {
@@ -16,14 +18,15 @@ WorkerWait StartAndWait(AFX_THREADPROC proc, const LookupCallRef& call,
   // Taken now: once resumed, the thread object may delete itself at any time.
   DWORD threadId = thread->m_nThreadID;
   HANDLE handle = nullptr;
-  if (!duplicateAndResume(*thread, handle)) {
+  if (!steps.duplicateAndResume(*thread, handle)) {
     // A worker that did start must not write anything anyone reads.
     call->m_bAbandoned = true;
     if (handle) CloseHandle(handle);
     return WorkerWait::Failed;
   }
 
-  DWORD waited = WaitForSingleObject(handle, static_cast<DWORD>(timeout));
+  DWORD waited = WaitForSingleObject(handle, static_cast<DWORD>(steps.timeout()));
+  if (waited == WAIT_TIMEOUT) steps.timedOut();
   if (waited != WAIT_OBJECT_0) {
     call->m_bAbandoned = true;
     DWORD exitCode = 0;
@@ -39,8 +42,6 @@ WorkerWait StartAndWait(AFX_THREADPROC proc, const LookupCallRef& call,
 unsigned int RunCounted(CLookupCall& call, unsigned long (*body)(CLookupCall&)) {
   if (!ExitGuard::Enter()) return 0xFFFFFFFEu;
   CThreadChecker& checker = CThreadChecker::GetInstance();
-  NLogZrAddrRes::GetSession();
-  ExitGuard::ArmOnce();
 
   checker.IncrementCounter();
   NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "Number of Running Threads: %d", checker.GetCount());

@@ -24,8 +24,10 @@ struct HookSlot {
 };
 
 HookSlot& Hook() {
-  static HookSlot slot;
-  return slot;
+  // Never destroyed: a thread still logging while the process exits may yet
+  // look for a hook.
+  static HookSlot* slot = new HookSlot;
+  return *slot;
 }
 std::atomic<bool> g_hookInstalled{false};
 

@@ -4,7 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "lookup/WorkerStart.h"
 #include "tests/lookup/LookupFixture.h"
+#include "tests/support/Mode.h"
 #include "tests/support/ResolverAccess.h"
 
 namespace {
@@ -80,6 +82,85 @@ TEST_F(LookupTest, NamesRefusedWithoutAWorker) {
       EXPECT_TRUE(m_log.Contains(c.line));
     }
   }
+}
+
+TEST_F(LookupTest, ASecondByte5CIsNoBackslashInCodePage932) {
+  // Each name's first character is double-byte in code page 932 with 0x5C
+  // as its second byte; in code page 1252 that byte is a backslash.
+  const char* const names[] = {"\x95\x5C.example", "\x83\x5C-lp.example", "\x94\x5C\x8E\x71"};
+  const bool dbcs = CodePage() == 932;
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    m_names.Answer(name, "10.4.4.4");
+    m_log.Clear();
+    CZrAddrResolution resolver;
+    CString address;
+    EXPECT_EQ(resolver.GetIPAddressFromHostName(name, address, 5000), dbcs ? 0u : kFailed);
+    EXPECT_EQ(m_log.Contains(std::string("GetIPAddressFromHostName(with Timeout) FALSE! (\\ exists) : ") + name),
+              !dbcs);
+    address.Empty();
+    EXPECT_EQ(ZrAddrResolutionTestAccess::ShortLookup(resolver, name, address), dbcs ? 1 : 0);
+    EXPECT_EQ(m_log.Contains(std::string("GetIPAddressFromHostName() FALSE! (\\ exists) : ") + name), !dbcs);
+    if (dbcs) {
+      EXPECT_STREQ(address, "10.4.4.4");
+    }
+  }
+}
+
+// The start and the wait that both lookups share, with steps that record
+// what they saw, around a worker that ends when the test lets it.
+class WorkerStartTest : public LookupTest {
+ protected:
+  static unsigned int HeldWorker(void* parameter) {
+    std::unique_ptr<zrlookup::LookupCallRef> call(static_cast<zrlookup::LookupCallRef*>(parameter));
+    while (!s_letGo.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 0;
+  }
+  void TearDown() override { s_letGo = true; }
+  static std::atomic<bool> s_letGo;
+};
+std::atomic<bool> WorkerStartTest::s_letGo{false};
+
+TEST_F(WorkerStartTest, TheWaitIsAskedForOnlyOnceTheWorkerRuns) {
+  s_letGo = true;
+  auto call = std::make_shared<zrlookup::CLookupCall>();
+  bool asked = false;
+  zrlookup::WorkerSteps steps;
+  steps.duplicateAndResume = [](CWinThread& thread, HANDLE&) {
+    thread.ResumeThread();
+    return 0;  // as if the handle could not be duplicated
+  };
+  steps.timeout = [&asked] {
+    asked = true;
+    return 1000ul;
+  };
+  steps.timedOut = [] { ADD_FAILURE() << "no wait, so no time-out"; };
+  EXPECT_EQ(zrlookup::StartAndWait(&HeldWorker, call, steps), zrlookup::WorkerWait::Failed);
+  EXPECT_FALSE(asked);
+  EXPECT_TRUE(call->m_bAbandoned.load());
+}
+
+TEST_F(WorkerStartTest, TheTimeOutIsSaidBeforeTheWorkerIsToldToQuit) {
+  s_letGo = false;
+  auto call = std::make_shared<zrlookup::CLookupCall>();
+  int said = 0;
+  bool abandonedWhenSaid = true;
+  zrlookup::WorkerSteps steps;
+  steps.duplicateAndResume = [](CWinThread& thread, HANDLE& handle) {
+    BOOL duplicated = DuplicateHandle(GetCurrentProcess(), thread.m_hThread, GetCurrentProcess(), &handle, 0, FALSE,
+                                      DUPLICATE_SAME_ACCESS);
+    return duplicated && thread.ResumeThread() == 1 ? 1 : 0;
+  };
+  steps.timeout = [] { return 20ul; };
+  steps.timedOut = [&] {
+    ++said;
+    abandonedWhenSaid = call->m_bAbandoned.load();
+  };
+  EXPECT_EQ(zrlookup::StartAndWait(&HeldWorker, call, steps), zrlookup::WorkerWait::TimedOut);
+  EXPECT_EQ(said, 1);
+  // Once the worker can see that it was given up, the caller has said why.
+  EXPECT_FALSE(abandonedWhenSaid);
+  EXPECT_TRUE(call->m_bAbandoned.load());
 }
 
 TEST_F(LookupTest, ATimeOutAbandonsTheWorkerAndRefusesLaterShortLookups) {
