@@ -1,24 +1,48 @@
 #!/usr/bin/env bash
 # Builds the Release preset and measures: a dispatch against the registry work
-# it does, a lookup on a worker against the same lookup made directly (Google
-# Benchmark), and `zraddrres ports` over the sample and over a generated
-# registry of 10,000 ports configured by address (hyperfine).
+# it does, a lookup on a worker against the same lookup made directly, the
+# POSIX registry with many values in one key (Google Benchmark), an import of
+# 10,000 stored addresses and one read of them by a new process, and
+# `zraddrres ports` over the sample and over a generated registry of 10,000
+# ports configured by address (hyperfine).
 # The tool runs inside a private network namespace (as root), so that no name
 # lookup of the inventory leaves this machine.
+# ZR_BENCH_BUILD names another build folder than the preset's.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/install-deps.sh"
-cmake --preset native-release >/dev/null
-cmake --build --preset native-release -j2 --target bench_dispatch bench_lookup zraddrres dns_responder >/dev/null
-bin=$root/build/native-release/bin
-work=$root/build/native-release/bench
+build=${ZR_BENCH_BUILD:-$root/build/native-release}
+cmake --preset native-release -B "$build" >/dev/null
+cmake --build "$build" -j2 --target bench_dispatch bench_lookup bench_registry zraddrres dns_responder >/dev/null
+bin=$build/bin
+work=$build/bench
 mkdir -p "$work"
 
 echo "== Google Benchmark"
 "$bin/bench_dispatch" --benchmark_min_time=1 --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 "$bin/bench_lookup" --benchmark_min_time=1 --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+"$bin/bench_registry" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+
+# 10,000 addresses in the store's key: the import is one change of the hive,
+# and a new process finds one of them after loading it.
+store=$work/store-10000.reg
+if [ ! -f "$store" ]; then
+  {
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\ZrAddrRes]\r\n'
+    for i in $(seq 0 9999); do
+      printf '"Printer%06d"="10.%d.%d.%d"\r\n' "$i" $((i / 65536)) $((i / 256 % 256)) $((i % 256))
+    done
+  } >"$store"
+fi
+folder=$work/registry-store
+echo "== 10,000 values in one key (hyperfine)"
+hyperfine --warmup 1 --runs 10 --prepare "rm -rf $folder" \
+  -n "reg import of 10,000 values in one key" "ZRADDRRES_REGISTRY=$folder $bin/zraddrres reg import $store"
+ZRADDRRES_REGISTRY=$folder "$bin/zraddrres" reg import "$store"
+hyperfine --warmup 2 --runs 20 \
+  -n "store get of one of them by a new process" "ZRADDRRES_REGISTRY=$folder $bin/zraddrres store get Printer005000"
 
 # 10,000 Standard TCP/IP ports, each configured by address.
 big=$work/ports-10000.reg

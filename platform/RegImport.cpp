@@ -1,7 +1,5 @@
 #include "platform/RegImport.h"
 
-#include "platform/Version.h"
-
 #include <cctype>
 #include <utility>
 
@@ -9,23 +7,10 @@ namespace zrplatform {
 
 namespace {
 
-bool NineXLine() {
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
-
-HKEY RootKey(RegRoot root) { return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
-
 bool SameText(const std::string& a, const char* b) {
   std::string upper;
   for (char c : a) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return upper == b;
-}
-
-std::string Describe(const RegOperation& op, const char* what, LONG code) {
-  return "line " + std::to_string(op.line) + ": " + what + " " + RegRootName(op.root) +
-         (op.keyPath.empty() ? "" : "\\") + op.keyPath + " failed with error " + std::to_string(code);
 }
 
 LONG ReadTree(HKEY key, RegTextKey* node) {
@@ -67,49 +52,16 @@ LONG ReadTree(HKEY key, RegTextKey* node) {
 
 }  // namespace
 
-LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string* error) {
-  HKEY current = nullptr;
-  LONG rc = ERROR_SUCCESS;
-  for (const RegOperation& op : operations) {
-    switch (op.kind) {
-      case RegOperation::Kind::CreateKey:
-        if (current) RegCloseKey(current);
-        current = nullptr;
-        rc = RegCreateKeyExA(RootKey(op.root), op.keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_READ | KEY_WRITE, nullptr, &current, nullptr);
-        if (rc != ERROR_SUCCESS && error) *error = Describe(op, "creating", rc);
-        break;
-      case RegOperation::Kind::SetValue: {
-        // The NT line takes a NUL right after a string's data for its
-        // terminator: a byte that is no NUL keeps unterminated data as it is.
-        // The 9x line reads a string up to its NUL whatever the size says, so
-        // there the data ends at a NUL of its own (an empty string stays empty).
-        std::vector<BYTE> data(op.data);
-        if (!(op.type == REG_SZ && NineXLine())) data.push_back(0xFF);
-        data.push_back(0x00);
-        rc = current ? RegSetValueExA(current, op.valueName.c_str(), 0, op.type, data.data(),
-                                      static_cast<DWORD>(op.data.size()))
-                     : ERROR_INVALID_HANDLE;
-        if (rc != ERROR_SUCCESS && error) *error = Describe(op, ("setting \"" + op.valueName + "\" under").c_str(), rc);
-        break;
-      }
-      case RegOperation::Kind::DeleteValue:
-        rc = current ? RegDeleteValueA(current, op.valueName.c_str()) : ERROR_INVALID_HANDLE;
-        if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS;  // already gone is what was asked
-        if (rc != ERROR_SUCCESS && error) *error = Describe(op, "deleting a value under", rc);
-        break;
-      case RegOperation::Kind::DeleteTree:
-        if (current) RegCloseKey(current);
-        current = nullptr;
-        rc = RegDeleteTreeA(RootKey(op.root), op.keyPath.c_str());
-        if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS;
-        if (rc != ERROR_SUCCESS && error) *error = Describe(op, "deleting", rc);
-        break;
-    }
-    if (rc != ERROR_SUCCESS) break;
+std::string DescribeRegFailure(const RegOperation& op, LONG code) {
+  std::string what;
+  switch (op.kind) {
+    case RegOperation::Kind::CreateKey: what = "creating"; break;
+    case RegOperation::Kind::SetValue: what = "setting \"" + op.valueName + "\" under"; break;
+    case RegOperation::Kind::DeleteValue: what = "deleting a value under"; break;
+    case RegOperation::Kind::DeleteTree: what = "deleting"; break;
   }
-  if (current) RegCloseKey(current);
-  return rc;
+  return "line " + std::to_string(op.line) + ": " + what + " " + RegRootName(op.root) +
+         (op.keyPath.empty() ? "" : "\\") + op.keyPath + " failed with error " + std::to_string(code);
 }
 
 LONG ImportRegText(const void* bytes, std::size_t size, std::string* error) {

@@ -5,16 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegApply.h"
 #include "platform/RegText.h"
 #include "platform/Registry.h"
 
 namespace zrplatform {
 
-// Applies parsed operations in order; stops at the first failure and returns
-// its code, with "line N: <what>" in error.
-LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string* error);
-
-// Parses a whole .reg text and applies it. A malformed text changes nothing.
+// Parses a whole .reg text and applies it (ApplyRegOperations). A malformed
+// text changes nothing.
 LONG ImportRegText(const void* bytes, std::size_t size, std::string* error);
 
 // Splits "HKEY_LOCAL_MACHINE\path" (or HKLM, HKEY_CURRENT_USER, HKCU) into its

@@ -184,6 +184,8 @@ class Parser {
   }
 
   void ParseAll(std::vector<RegOperation>& operations) {
+    // At most one operation a line; an export may have hundreds of thousands.
+    operations.reserve(lines_.size());
     // The header is the first line that is not blank.
     while (lineIndex_ < lines_.size() && Trim(lines_[lineIndex_]).empty()) ++lineIndex_;
     if (lineIndex_ == lines_.size()) {

@@ -26,8 +26,8 @@ bool SameRegistryName(const char* a, const char* b) {
 namespace {
 
 using zrplatform::RegRoot;
-using zrplatform::RegTextKey;
 using zrplatform::RegTextValue;
+using zrplatform::registry::HiveKey;
 namespace registry = zrplatform::registry;
 
 struct OpenKey {
@@ -103,15 +103,15 @@ LONG CopyData(DWORD type, const std::vector<BYTE>& data, LPBYTE out, LPDWORD out
 std::string NameOf(LPCSTR name) { return name == nullptr ? std::string() : std::string(name); }
 
 // The stored names of `path` below `base`, or the error walking it.
-LONG WalkExisting(const RegTextKey& root, const OpenKey& base, const std::vector<std::string>& path,
+LONG WalkExisting(const HiveKey& root, const OpenKey& base, const std::vector<std::string>& path,
                   std::vector<std::string>& stored) {
-  const RegTextKey* key = registry::FindKey(root, base.path);
+  const HiveKey* key = registry::FindKey(root, base.path);
   if (key == nullptr) return ERROR_KEY_DELETED;
   stored = base.path;
   for (const std::string& name : path) {
-    key = registry::FindSubkey(*key, name);
+    key = key->FindSubkey(name);
     if (key == nullptr) return ERROR_FILE_NOT_FOUND;
-    stored.push_back(key->name);
+    stored.push_back(key->name());
   }
   return ERROR_SUCCESS;
 }
@@ -128,7 +128,7 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesire
   if (LONG rc = registry::SplitKeyPath(lpSubKey, path); rc != ERROR_SUCCESS) return rc;
   std::vector<std::string> stored;
   LONG rc = HiveOf(*base).Read(
-      [&](const RegTextKey& root) -> LONG { return WalkExisting(root, *base, path, stored); });
+      [&](const HiveKey& root) -> LONG { return WalkExisting(root, *base, path, stored); });
   if (rc != ERROR_SUCCESS) return rc;
   *phkResult = AddHandle(OpenKey{base->root, std::move(stored), samDesired});
   return ERROR_SUCCESS;
@@ -149,24 +149,15 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, 
   std::vector<std::string> stored;
   bool created = false;
   // Most creations find the key there already; that costs no lock and no write.
-  LONG rc = hive.Read([&](const RegTextKey& root) -> LONG { return WalkExisting(root, *base, path, stored); });
+  LONG rc = hive.Read([&](const HiveKey& root) -> LONG { return WalkExisting(root, *base, path, stored); });
   if (rc == ERROR_FILE_NOT_FOUND) {
     // Another process may create it between this look and the lock: the
     // change is decided again on the newest file.
-    rc = hive.Write([&](RegTextKey& root, bool& changed) -> LONG {
-      RegTextKey* key = registry::FindKey(root, base->path);
+    rc = hive.Write([&](HiveKey& root, bool& changed) -> LONG {
+      HiveKey* key = registry::FindKey(root, base->path);
       if (key == nullptr) return ERROR_KEY_DELETED;
       stored = base->path;
-      changed = false;
-      for (const std::string& name : path) {
-        RegTextKey* next = registry::FindSubkey(*key, name);
-        if (next == nullptr) {
-          next = &registry::AddSubkey(*key, name);
-          changed = true;
-        }
-        stored.push_back(next->name);
-        key = next;
-      }
+      registry::CreatePath(*key, path, &stored, changed);
       created = changed;
       return ERROR_SUCCESS;
     });
@@ -185,10 +176,10 @@ LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD
   if (!key) return ERROR_INVALID_HANDLE;
   if ((key->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
   const std::string name = NameOf(lpValueName);
-  return HiveOf(*key).Read([&](const RegTextKey& root) -> LONG {
-    const RegTextKey* stored = registry::FindKey(root, key->path);
+  return HiveOf(*key).Read([&](const HiveKey& root) -> LONG {
+    const HiveKey* stored = registry::FindKey(root, key->path);
     if (stored == nullptr) return ERROR_KEY_DELETED;
-    const RegTextValue* value = registry::FindValue(*stored, name);
+    const RegTextValue* value = stored->FindValue(name);
     if (value == nullptr) return ERROR_FILE_NOT_FOUND;
     if (lpType != nullptr) *lpType = value->type;
     return CopyData(value->type, value->data, lpData, lpcbData);
@@ -203,19 +194,11 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
   auto key = Resolve(hKey);
   if (!key) return ERROR_INVALID_HANDLE;
   if ((key->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  std::vector<BYTE> data(lpData, lpData + cbData);
-  return HiveOf(*key).Write([&](RegTextKey& root, bool& changed) -> LONG {
-    RegTextKey* stored = registry::FindKey(root, key->path);
+  const std::vector<BYTE> data(lpData, lpData + cbData);
+  return HiveOf(*key).Write([&](HiveKey& root, bool& changed) -> LONG {
+    HiveKey* stored = registry::FindKey(root, key->path);
     if (stored == nullptr) return ERROR_KEY_DELETED;
-    RegTextValue* value = registry::FindValue(*stored, name);
-    if (value == nullptr) {
-      stored->values.push_back(RegTextValue{name, dwType, data});
-      changed = true;
-    } else if (value->type != dwType || value->data != data) {
-      value->type = dwType;
-      value->data = data;
-      changed = true;
-    }
+    changed = stored->SetValue(name, dwType, data);
     return ERROR_SUCCESS;
   });
 }
@@ -226,12 +209,10 @@ LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
   if (!key) return ERROR_INVALID_HANDLE;
   if ((key->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
   const std::string name = NameOf(lpValueName);
-  return HiveOf(*key).Write([&](RegTextKey& root, bool& changed) -> LONG {
-    RegTextKey* stored = registry::FindKey(root, key->path);
+  return HiveOf(*key).Write([&](HiveKey& root, bool& changed) -> LONG {
+    HiveKey* stored = registry::FindKey(root, key->path);
     if (stored == nullptr) return ERROR_KEY_DELETED;
-    RegTextValue* value = registry::FindValue(*stored, name);
-    if (value == nullptr) return ERROR_FILE_NOT_FOUND;
-    stored->values.erase(stored->values.begin() + (value - stored->values.data()));
+    if (!stored->DeleteValue(name)) return ERROR_FILE_NOT_FOUND;
     changed = true;
     return ERROR_SUCCESS;
   });
@@ -253,11 +234,11 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
   auto key = Resolve(hKey);
   if (!key) return ERROR_INVALID_HANDLE;
   if ((key->access & KEY_ENUMERATE_SUB_KEYS) == 0) return ERROR_ACCESS_DENIED;
-  return HiveOf(*key).Read([&](const RegTextKey& root) -> LONG {
-    const RegTextKey* stored = registry::FindKey(root, key->path);
+  return HiveOf(*key).Read([&](const HiveKey& root) -> LONG {
+    const HiveKey* stored = registry::FindKey(root, key->path);
     if (stored == nullptr) return ERROR_KEY_DELETED;
-    if (dwIndex >= stored->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-    const std::string& name = stored->subkeys[dwIndex].name;
+    if (dwIndex >= stored->subkeys().size()) return ERROR_NO_MORE_ITEMS;
+    const std::string& name = stored->subkeys()[dwIndex].name();
     // Windows leaves the count alone when the name does not fit.
     if (*lpcchName <= name.size()) return ERROR_MORE_DATA;
     std::memcpy(lpName, name.c_str(), name.size() + 1);
@@ -279,11 +260,11 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
   auto key = Resolve(hKey);
   if (!key) return ERROR_INVALID_HANDLE;
   if ((key->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  return HiveOf(*key).Read([&](const RegTextKey& root) -> LONG {
-    const RegTextKey* stored = registry::FindKey(root, key->path);
+  return HiveOf(*key).Read([&](const HiveKey& root) -> LONG {
+    const HiveKey* stored = registry::FindKey(root, key->path);
     if (stored == nullptr) return ERROR_KEY_DELETED;
-    if (dwIndex >= stored->values.size()) return ERROR_NO_MORE_ITEMS;
-    const RegTextValue& value = stored->values[dwIndex];
+    if (dwIndex >= stored->values().size()) return ERROR_NO_MORE_ITEMS;
+    const RegTextValue& value = stored->values()[dwIndex];
     if (*lpcchValueName <= value.name.size()) return ERROR_MORE_DATA;
     std::memcpy(lpValueName, value.name.c_str(), value.name.size() + 1);
     *lpcchValueName = static_cast<DWORD>(value.name.size());
@@ -302,13 +283,13 @@ LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
   std::vector<std::string> full = base->path;
   full.insert(full.end(), path.begin(), path.end());
   if (full.empty()) return ERROR_ACCESS_DENIED;  // a root key stays
-  return HiveOf(*base).Write([&](RegTextKey& root, bool& changed) -> LONG {
+  return HiveOf(*base).Write([&](HiveKey& root, bool& changed) -> LONG {
     if (registry::FindKey(root, base->path) == nullptr) return ERROR_KEY_DELETED;
-    RegTextKey* parent = registry::FindKey(root, std::vector<std::string>(full.begin(), full.end() - 1));
-    RegTextKey* target = parent ? registry::FindSubkey(*parent, full.back()) : nullptr;
+    HiveKey* parent = registry::FindKey(root, std::vector<std::string>(full.begin(), full.end() - 1));
+    HiveKey* target = parent ? parent->FindSubkey(full.back()) : nullptr;
     if (target == nullptr) return ERROR_FILE_NOT_FOUND;
-    if (!target->subkeys.empty()) return ERROR_ACCESS_DENIED;
-    parent->subkeys.erase(parent->subkeys.begin() + (target - parent->subkeys.data()));
+    if (!target->subkeys().empty()) return ERROR_ACCESS_DENIED;
+    parent->DeleteSubkey(full.back());
     changed = true;
     return ERROR_SUCCESS;
   });
@@ -320,21 +301,10 @@ LONG RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
   if (!base) return ERROR_INVALID_HANDLE;
   std::vector<std::string> path;
   if (LONG rc = registry::SplitKeyPath(lpSubKey, path); rc != ERROR_SUCCESS) return rc;
-  return HiveOf(*base).Write([&](RegTextKey& root, bool& changed) -> LONG {
-    RegTextKey* key = registry::FindKey(root, base->path);
+  return HiveOf(*base).Write([&](HiveKey& root, bool& changed) -> LONG {
+    HiveKey* key = registry::FindKey(root, base->path);
     if (key == nullptr) return ERROR_KEY_DELETED;
-    if (path.empty()) {
-      // No subkey: everything below the key goes, the key itself stays.
-      changed = !key->values.empty() || !key->subkeys.empty();
-      key->values.clear();
-      key->subkeys.clear();
-      return ERROR_SUCCESS;
-    }
-    RegTextKey* parent = registry::FindKey(*key, std::vector<std::string>(path.begin(), path.end() - 1));
-    RegTextKey* target = parent ? registry::FindSubkey(*parent, path.back()) : nullptr;
-    if (target == nullptr) return ERROR_FILE_NOT_FOUND;
-    parent->subkeys.erase(parent->subkeys.begin() + (target - parent->subkeys.data()));
-    changed = true;
-    return ERROR_SUCCESS;
+    // No subkey: everything below the key goes, the key itself stays.
+    return registry::DeleteTree(*key, path, changed);
   });
 }

@@ -2,9 +2,9 @@
 // (HKLM.reg, HKCU.reg) in the folder named by ZRADDRRES_REGISTRY, read on
 // every call so each test can have its own. Reads come from an in-memory copy
 // that is replaced when the file's stamp (device, inode, size, mtime) changes.
-// Writes happen under an advisory lock on "<hive>.lock": re-read the file, apply
-// the change, write "<hive>.tmp", sync it and rename it over the hive, so
-// a reader or a crash only ever sees a whole old or a whole new file.
+// Writes happen under an advisory lock on "<hive>.lock": re-read the file,
+// apply the change, write "<hive>.tmp", sync it and rename it over the hive,
+// so a reader or a crash only ever sees a whole old or a whole new file.
 #include "platform/posix/RegistryHive.h"
 
 #include <fcntl.h>
@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "platform/CodePage.h"
@@ -99,17 +100,23 @@ LONG ErrorOfErrno(int error) {
   }
 }
 
+std::string FolderOf(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // Builds the key tree of a hive file; false with the line and the fault.
-bool BuildTree(const std::string& bytes, RegRoot root, RegTextKey& tree, int& line, std::string& what) {
+bool BuildTree(const std::string& bytes, RegRoot root, HiveKey& tree, int& line, std::string& what) {
   RegParseResult parsed = ParseRegText(bytes);
   if (!parsed.ok()) {
     line = parsed.errorLine;
     what = parsed.errorWhat;
     return false;
   }
-  RegTextKey* current = &tree;
+  HiveKey* current = &tree;
   std::vector<std::string> components;
-  for (const RegOperation& op : parsed.operations) {
+  for (RegOperation& op : parsed.operations) {
     line = op.line;
     if (op.root != root) {
       what = std::string("this hive holds only ") + RegRootName(root) + " keys";
@@ -125,27 +132,17 @@ bool BuildTree(const std::string& bytes, RegRoot root, RegTextKey& tree, int& li
           what = "key deeper than 512 levels";
           return false;
         }
-        current = &tree;
-        for (const std::string& name : components) {
-          RegTextKey* next = FindSubkey(*current, name);
-          current = next ? next : &AddSubkey(*current, name);
-        }
+        bool created = false;
+        current = &CreatePath(tree, components, nullptr, created);
         break;
       }
-      case RegOperation::Kind::SetValue: {
+      case RegOperation::Kind::SetValue:
         if (CheckValueName(op.valueName) != ERROR_SUCCESS) {
           what = "value name longer than 16383 characters";
           return false;
         }
-        RegTextValue* value = FindValue(*current, op.valueName);
-        if (value == nullptr) {
-          current->values.push_back(RegTextValue{op.valueName, op.type, op.data});
-        } else {
-          value->type = op.type;
-          value->data = op.data;
-        }
+        current->SetValue(op.valueName, op.type, std::move(op.data));
         break;
-      }
       case RegOperation::Kind::DeleteValue:
       case RegOperation::Kind::DeleteTree:
         what = "a hive file holds no deletions";
@@ -155,11 +152,107 @@ bool BuildTree(const std::string& bytes, RegRoot root, RegTextKey& tree, int& li
   return true;
 }
 
+// One [section] per key, the key first and then its subkeys depth first.
+void AppendSections(std::string& out, std::string& path, const HiveKey& key) {
+  out += "\r\n[";
+  out += path;
+  out += "]\r\n";
+  for (const RegTextValue& value : key.values()) {
+    out += WriteRegValueLine(value);
+    out += "\r\n";
+  }
+  for (const HiveKey& subkey : key.subkeys()) {
+    const std::size_t length = path.size();
+    path += '\\';
+    path += subkey.name();
+    AppendSections(out, path, subkey);
+    path.resize(length);
+  }
+}
+
+// The text of a hive file: the header, the keys.
+std::string HiveText(RegRoot root, const HiveKey& tree) {
+  std::string text = "REGEDIT4\r\n";
+  std::string path = RegRootName(root);
+  AppendSections(text, path, tree);
+  return text;
+}
+
+// Reads a hive file; ERROR_FILE_NOT_FOUND when there is none.
+LONG ReadHiveFile(const std::string& path, std::string& bytes, Stamp& stamp) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorOfErrno(errno);
+  struct stat st;
+  LONG rc = ERROR_SUCCESS;
+  if (::fstat(fd, &st) != 0) {
+    rc = ErrorOfErrno(errno);
+  } else {
+    stamp = Stamp::Of(st);
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[65536];
+    for (;;) {
+      ssize_t got = ::read(fd, chunk, sizeof chunk);
+      if (got > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(got));
+      } else if (got == 0) {
+        break;
+      } else if (errno != EINTR) {
+        rc = ErrorOfErrno(errno);
+        break;
+      }
+    }
+  }
+  ::close(fd);
+  return rc;
+}
+
+// The hive file's stamp as its name shows it now.
+LONG StampOfPath(const std::string& path, Stamp& stamp) {
+  stamp = Stamp();
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) {
+    stamp = Stamp::Of(st);
+  } else if (errno != ENOENT && errno != ENOTDIR) {
+    return ErrorOfErrno(errno);
+  }
+  return ERROR_SUCCESS;
+}
+
+// Takes "<hive>.lock", making the hive's folder first.
+LONG LockHiveFile(const std::string& path, int& lockFd) {
+  if (!MakeFolders(FolderOf(path))) return ErrorOfErrno(errno);
+  int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return ErrorOfErrno(errno);
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      int error = errno;
+      ::close(fd);
+      return ErrorOfErrno(error);
+    }
+  }
+  lockFd = fd;
+  return ERROR_SUCCESS;
+}
+
+// The file locks of one write, released (by closing) when it ends.
+class FileLocks {
+ public:
+  FileLocks() = default;
+  FileLocks(const FileLocks&) = delete;
+  FileLocks& operator=(const FileLocks&) = delete;
+  ~FileLocks() {
+    for (int fd : fds_) ::close(fd);
+  }
+  void Add(int fd) { fds_.push_back(fd); }
+
+ private:
+  std::vector<int> fds_;
+};
+
 }  // namespace
 
 bool SameName(const std::string& a, const std::string& b) { return a.size() == b.size() && Fold(a) == Fold(b); }
-
-bool NameLess(const std::string& a, const std::string& b) { return Fold(a) < Fold(b); }
 
 LONG SplitKeyPath(const char* path, std::vector<std::string>& components) {
   components.clear();
@@ -197,53 +290,110 @@ LONG CheckValueName(const std::string& name) {
   return ERROR_SUCCESS;
 }
 
-// Subkeys are kept in folded-name order, so both the lookup and the place of
-// a new key are binary searches: a Ports key may hold many thousands.
-std::vector<RegTextKey>::iterator SubkeyPlace(RegTextKey& key, const std::string& folded) {
-  return std::lower_bound(key.subkeys.begin(), key.subkeys.end(), folded,
-                          [](const RegTextKey& subkey, const std::string& f) { return Fold(subkey.name) < f; });
+HiveKey::HiveKey(std::string name) : name_(std::move(name)), folded_(Fold(name_)) {}
+
+const RegTextValue* HiveKey::FindValue(const std::string& name) const {
+  auto found = valueIndex_.find(Fold(name));
+  return found == valueIndex_.end() ? nullptr : &values_[found->second];
 }
 
-RegTextKey* FindSubkey(RegTextKey& key, const std::string& name) {
+bool HiveKey::SetValue(const std::string& name, DWORD type, std::vector<BYTE> data) {
+  auto [place, added] = valueIndex_.try_emplace(Fold(name), values_.size());
+  if (added) {
+    values_.push_back(RegTextValue{name, type, std::move(data)});
+    return true;
+  }
+  RegTextValue& value = values_[place->second];
+  if (value.type == type && value.data == data) return false;
+  value.type = type;
+  value.data = std::move(data);
+  return true;
+}
+
+bool HiveKey::DeleteValue(const std::string& name) {
+  auto found = valueIndex_.find(Fold(name));
+  if (found == valueIndex_.end()) return false;
+  const std::size_t place = found->second;
+  valueIndex_.erase(found);
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(place));
+  // The values after it move up one place.
+  for (auto& entry : valueIndex_) {
+    if (entry.second > place) --entry.second;
+  }
+  return true;
+}
+
+std::vector<HiveKey>::iterator HiveKey::SubkeyPlace(const std::string& folded) {
+  return std::lower_bound(subkeys_.begin(), subkeys_.end(), folded,
+                          [](const HiveKey& subkey, const std::string& f) { return subkey.folded_ < f; });
+}
+
+HiveKey* HiveKey::FindSubkey(const std::string& name) {
   const std::string folded = Fold(name);
-  auto place = SubkeyPlace(key, folded);
-  return (place != key.subkeys.end() && Fold(place->name) == folded) ? &*place : nullptr;
+  auto place = SubkeyPlace(folded);
+  return (place != subkeys_.end() && place->folded_ == folded) ? &*place : nullptr;
 }
 
-const RegTextKey* FindSubkey(const RegTextKey& key, const std::string& name) {
-  return FindSubkey(const_cast<RegTextKey&>(key), name);
+const HiveKey* HiveKey::FindSubkey(const std::string& name) const {
+  return const_cast<HiveKey*>(this)->FindSubkey(name);
 }
 
-RegTextKey* FindKey(RegTextKey& root, const std::vector<std::string>& path) {
-  RegTextKey* key = &root;
+HiveKey& HiveKey::FindOrAddSubkey(const std::string& name, bool& added) {
+  HiveKey key(name);
+  auto place = SubkeyPlace(key.folded_);
+  if (place != subkeys_.end() && place->folded_ == key.folded_) return *place;
+  added = true;
+  return *subkeys_.insert(place, std::move(key));
+}
+
+bool HiveKey::DeleteSubkey(const std::string& name) {
+  HiveKey* subkey = FindSubkey(name);
+  if (subkey == nullptr) return false;
+  subkeys_.erase(subkeys_.begin() + (subkey - subkeys_.data()));
+  return true;
+}
+
+bool HiveKey::Clear() {
+  const bool any = !values_.empty() || !subkeys_.empty();
+  values_.clear();
+  valueIndex_.clear();
+  subkeys_.clear();
+  return any;
+}
+
+HiveKey* FindKey(HiveKey& root, const std::vector<std::string>& path) {
+  HiveKey* key = &root;
   for (const std::string& name : path) {
-    key = FindSubkey(*key, name);
+    key = key->FindSubkey(name);
     if (key == nullptr) return nullptr;
   }
   return key;
 }
 
-const RegTextKey* FindKey(const RegTextKey& root, const std::vector<std::string>& path) {
-  return FindKey(const_cast<RegTextKey&>(root), path);
+const HiveKey* FindKey(const HiveKey& root, const std::vector<std::string>& path) {
+  return FindKey(const_cast<HiveKey&>(root), path);
 }
 
-RegTextKey& AddSubkey(RegTextKey& key, const std::string& name) {
-  auto place = SubkeyPlace(key, Fold(name));
-  RegTextKey added;
-  added.name = name;
-  return *key.subkeys.insert(place, std::move(added));
-}
-
-RegTextValue* FindValue(RegTextKey& key, const std::string& name) {
-  const std::string folded = Fold(name);
-  for (RegTextValue& value : key.values) {
-    if (value.name.size() == name.size() && Fold(value.name) == folded) return &value;
+HiveKey& CreatePath(HiveKey& key, const std::vector<std::string>& path, std::vector<std::string>* stored,
+                    bool& created) {
+  HiveKey* current = &key;
+  for (const std::string& name : path) {
+    current = &current->FindOrAddSubkey(name, created);
+    if (stored != nullptr) stored->push_back(current->name());
   }
-  return nullptr;
+  return *current;
 }
 
-const RegTextValue* FindValue(const RegTextKey& key, const std::string& name) {
-  return FindValue(const_cast<RegTextKey&>(key), name);
+LONG DeleteTree(HiveKey& key, const std::vector<std::string>& path, bool& changed) {
+  if (path.empty()) {
+    if (key.Clear()) changed = true;
+    return ERROR_SUCCESS;
+  }
+  HiveKey* parent = &key;
+  for (std::size_t i = 0; i + 1 < path.size() && parent != nullptr; ++i) parent = parent->FindSubkey(path[i]);
+  if (parent == nullptr || !parent->DeleteSubkey(path.back())) return ERROR_FILE_NOT_FOUND;
+  changed = true;
+  return ERROR_SUCCESS;
 }
 
 void SetErrorText(const std::string& text) { t_errorText = text; }
@@ -268,58 +418,65 @@ bool Stamp::operator==(const Stamp& other) const {
          mtimeSeconds == other.mtimeSeconds && mtimeNanoseconds == other.mtimeNanoseconds;
 }
 
-std::string Hive::FilePath() const {
+// A hive file written and synced under its temporary name, not yet in place.
+struct Hive::PendingSave {
+  std::string path;
+  std::string temporary;
+  std::string text;
+  int fd = -1;
+
+  // Removes the temporary file of a save that will not be put in place.
+  void Drop() {
+    if (fd < 0) return;
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    fd = -1;
+  }
+};
+
+LONG Hive::FilePath(std::string& path) const {
   const char* fileName = root_ == RegRoot::LocalMachine ? "/HKLM.reg" : "/HKCU.reg";
-  if (const char* folder = std::getenv("ZRADDRRES_REGISTRY"); folder && *folder) return folder + std::string(fileName);
-  if (root_ == RegRoot::LocalMachine) return "/etc/zraddrres" + std::string(fileName);
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') {
-    return config + std::string("/zraddrres") + fileName;
+  if (const char* folder = std::getenv("ZRADDRRES_REGISTRY"); folder && *folder) {
+    path = folder + std::string(fileName);
+  } else if (root_ == RegRoot::LocalMachine) {
+    path = "/etc/zraddrres" + std::string(fileName);
+  } else if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') {
+    path = config + std::string("/zraddrres") + fileName;
+  } else {
+    const char* home = std::getenv("HOME");
+    path = std::string(home && *home ? home : "/tmp") + "/.config/zraddrres" + fileName;
   }
-  const char* home = std::getenv("HOME");
-  return std::string(home && *home ? home : "/tmp") + "/.config/zraddrres" + fileName;
+  return ERROR_SUCCESS;
 }
 
-LONG Hive::ReadFile(int fd, std::string& bytes, Stamp& stamp) {
-  struct stat st;
-  if (fstat(fd, &st) != 0) return ErrorOfErrno(errno);
-  stamp = Stamp::Of(st);
-  bytes.clear();
-  char chunk[16384];
-  for (;;) {
-    ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got > 0) {
-      bytes.append(chunk, static_cast<std::size_t>(got));
-    } else if (got == 0) {
-      return ERROR_SUCCESS;
-    } else if (errno != EINTR) {
-      return ErrorOfErrno(errno);
-    }
+void Hive::Rebuild() {
+  tree_ = HiveKey();
+  dirty_ = false;
+  corruptText_.clear();
+  // An empty file is an empty hive, like a missing one.
+  if (bytes_.empty()) return;
+  ++g_parseCount;
+  HiveKey tree;
+  int line = 0;
+  std::string what;
+  if (BuildTree(bytes_, root_, tree, line, what)) {
+    tree_ = std::move(tree);
+  } else {
+    corruptText_ = loadedPath_ + ":" + std::to_string(line) + ": " + what;
   }
 }
 
-LONG Hive::Adopt(const std::string& path, std::string bytes, const Stamp& stamp) {
+LONG Hive::Adopt(const std::string& path, std::string bytes, const Stamp& stamp, bool* rebuilt) {
   // A new stamp over the same bytes (our own write seen again, a touch)
   // keeps the copy we have: no parse.
-  const bool same = loaded_ && path == loadedPath_ && bytes == bytes_;
+  const bool same = loaded_ && !dirty_ && path == loadedPath_ && bytes == bytes_;
   loaded_ = true;
   loadedPath_ = path;
   stamp_ = stamp;
   if (!same) {
     bytes_ = std::move(bytes);
-    tree_ = RegTextKey();
-    corruptText_.clear();
-    // An empty file is an empty hive, like a missing one.
-    if (!bytes_.empty()) {
-      ++g_parseCount;
-      RegTextKey tree;
-      int line = 0;
-      std::string what;
-      if (BuildTree(bytes_, root_, tree, line, what)) {
-        tree_ = std::move(tree);
-      } else {
-        corruptText_ = path + ":" + std::to_string(line) + ": " + what;
-      }
-    }
+    Rebuild();
+    if (rebuilt != nullptr) *rebuilt = true;
   }
   return CorruptError();
 }
@@ -337,56 +494,52 @@ LONG Hive::CorruptError() {
   return ERROR_REGISTRY_CORRUPT;
 }
 
-LONG Hive::Refresh(const std::string& path) {
+LONG Hive::Refresh(const std::string& path, bool* rebuilt) {
+  // The stamp is trusted, under the lock as on a read: every writer gives
+  // its version a new one.
   Stamp now;
-  struct stat st;
-  if (stat(path.c_str(), &st) == 0) {
-    now = Stamp::Of(st);
-  } else if (errno != ENOENT && errno != ENOTDIR) {
-    return ErrorOfErrno(errno);
-  }
+  if (LONG rc = StampOfPath(path, now); rc != ERROR_SUCCESS) return rc;
   if (loaded_ && path == loadedPath_ && now == stamp_) return CorruptError();
   std::string bytes;
   if (now.exists) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-      LONG rc = ReadFile(fd, bytes, now);
-      ::close(fd);
-      if (rc != ERROR_SUCCESS) return rc;
-    } else if (errno == ENOENT) {
+    LONG rc = ReadHiveFile(path, bytes, now);
+    if (rc == ERROR_FILE_NOT_FOUND) {
       now = Stamp();
-    } else {
-      return ErrorOfErrno(errno);
+    } else if (rc != ERROR_SUCCESS) {
+      return rc;
     }
   }
-  return Adopt(path, std::move(bytes), now);
+  return Adopt(path, std::move(bytes), now, rebuilt);
 }
 
-LONG Hive::Read(const std::function<LONG(const RegTextKey& root)>& read) {
+LONG Hive::Read(const std::function<LONG(const HiveKey& root)>& read) {
   std::lock_guard<std::mutex> lock(mutex_);
-  LONG rc = Refresh(FilePath());
+  std::string path;
+  LONG rc = FilePath(path);
+  if (rc == ERROR_SUCCESS) rc = Refresh(path);
   if (rc != ERROR_SUCCESS) return rc;
   return read(tree_);
 }
 
-LONG Hive::Save(const std::string& path, const RegTextKey& tree, const Stamp& previous, std::string& text,
-                Stamp& stamp) {
-  text = WriteRegText(RegRootName(root_), tree);
-  const std::string temporary = path + ".tmp";
+LONG Hive::Prepare(const std::string& path, PendingSave& pending) {
+  pending.path = path;
+  pending.text = HiveText(root_, tree_);
+  pending.temporary = path + ".tmp";
   RegistryFileCalls& calls = g_fileCalls;
   // Only the holder of the lock writes this name, so one left by a writer
   // that died is simply overwritten.
-  int fd = calls.openFile(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+  int fd = calls.openFile(pending.temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd < 0) return ErrorOfErrno(errno);
+  pending.fd = fd;
   auto fail = [&](int error) {
-    ::close(fd);
-    ::unlink(temporary.c_str());
+    pending.Drop();
     return ErrorOfErrno(error);
   };
-  if (previous.exists) {
+  if (stamp_.exists) {
     struct stat old;
     if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
   }
+  const std::string& text = pending.text;
   for (std::size_t done = 0; done < text.size();) {
     ssize_t wrote = calls.writeFile(fd, text.data() + done, text.size() - done);
     if (wrote > 0) {
@@ -404,6 +557,7 @@ LONG Hive::Save(const std::string& path, const RegTextKey& tree, const Stamp& pr
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
   clock_gettime(CLOCK_REALTIME, &times[1]);
+  const Stamp& previous = stamp_;
   if (previous.exists && (times[1].tv_sec < previous.mtimeSeconds ||
                           (times[1].tv_sec == previous.mtimeSeconds && times[1].tv_nsec <= previous.mtimeNanoseconds))) {
     times[1].tv_sec = static_cast<time_t>(previous.mtimeSeconds);
@@ -415,18 +569,28 @@ LONG Hive::Save(const std::string& path, const RegTextKey& tree, const Stamp& pr
   }
   ::futimens(fd, times);
   if (calls.syncFile(fd) != 0) return fail(errno);
-  if (calls.renameFile(temporary.c_str(), path.c_str()) != 0) return fail(errno);
-  struct stat st;
-  if (fstat(fd, &st) == 0) {
-    stamp = Stamp::Of(st);
-  } else {
-    stamp = Stamp();  // unknown: the next read parses again
-    stamp.exists = true;
+  return ERROR_SUCCESS;
+}
+
+LONG Hive::Commit(PendingSave& pending) {
+  if (g_fileCalls.renameFile(pending.temporary.c_str(), pending.path.c_str()) != 0) {
+    int error = errno;
+    pending.Drop();
+    return ErrorOfErrno(error);
   }
-  ::close(fd);
+  struct stat st;
+  if (::fstat(pending.fd, &st) == 0) {
+    stamp_ = Stamp::Of(st);
+  } else {
+    stamp_ = Stamp();  // unknown: the next read parses again
+    stamp_.exists = true;
+  }
+  ::close(pending.fd);
+  pending.fd = -1;
+  bytes_ = std::move(pending.text);
+  dirty_ = false;
   // The rename itself is made durable by syncing the folder.
-  std::string folder = path.substr(0, path.rfind('/'));
-  int folderFd = ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int folderFd = ::open(FolderOf(pending.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folderFd >= 0) {
     ::fsync(folderFd);
     ::close(folderFd);
@@ -434,62 +598,85 @@ LONG Hive::Save(const std::string& path, const RegTextKey& tree, const Stamp& pr
   return ERROR_SUCCESS;
 }
 
-LONG Hive::Write(const std::function<LONG(RegTextKey& root, bool& changed)>& change) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const std::string path = FilePath();
-  LONG rc = Refresh(path);
-  if (rc != ERROR_SUCCESS) return rc;
-  // A change that fails or changes nothing on the copy we have needs no
-  // lock, no folder and no file.
-  {
-    RegTextKey trial = tree_;
-    bool changed = false;
-    rc = change(trial, changed);
-    if (rc != ERROR_SUCCESS || !changed) return rc;
+LONG Hive::WriteAll(std::vector<HiveEdit>& edits, const std::function<LONG(std::vector<HiveEdit>& edits)>& change) {
+  // One order for every writer, so two writers of both hives never wait on each other.
+  std::sort(edits.begin(), edits.end(), [](const HiveEdit& a, const HiveEdit& b) {
+    return static_cast<int>(a.hive->root_) < static_cast<int>(b.hive->root_);
+  });
+  std::vector<std::unique_lock<std::mutex>> guards;
+  std::vector<std::string> paths(edits.size());
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    guards.emplace_back(edits[i].hive->mutex_);
+    LONG rc = edits[i].hive->FilePath(paths[i]);
+    if (rc == ERROR_SUCCESS) rc = edits[i].hive->Refresh(paths[i]);
+    if (rc != ERROR_SUCCESS) return rc;
   }
-
-  std::string folder = path.substr(0, path.rfind('/'));
-  if (!folder.empty() && !MakeFolders(folder)) return ErrorOfErrno(errno);
-  int lockFd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (lockFd < 0) return ErrorOfErrno(errno);
-  while (::flock(lockFd, LOCK_EX) != 0) {
-    if (errno != EINTR) {
-      int error = errno;
-      ::close(lockFd);
-      return ErrorOfErrno(error);
-    }
-  }
-
-  // Under the lock: the newest file, which another process may have written
-  // since we looked.
-  std::string bytes;
-  Stamp current;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    rc = ReadFile(fd, bytes, current);
-    ::close(fd);
-  } else if (errno != ENOENT) {
-    rc = ErrorOfErrno(errno);
-  }
-  if (rc == ERROR_SUCCESS) rc = Adopt(path, std::move(bytes), current);
-  RegTextKey next;
+  // The change runs on the trees in place; a tree it touched and that is not
+  // saved is built again from its bytes.
   bool changed = false;
-  if (rc == ERROR_SUCCESS) {
-    next = tree_;
-    rc = change(next, changed);
-  }
-  if (rc == ERROR_SUCCESS && changed) {
-    std::string text;
-    Stamp written;
-    rc = Save(path, next, current, text, written);
-    if (rc == ERROR_SUCCESS) {
-      tree_ = std::move(next);
-      bytes_ = std::move(text);
-      stamp_ = written;
+  auto run = [&]() {
+    for (HiveEdit& edit : edits) {
+      edit.root = &edit.hive->tree_;
+      edit.changed = false;
     }
+    LONG rc = change(edits);
+    changed = false;
+    for (HiveEdit& edit : edits) {
+      if (edit.changed) edit.hive->dirty_ = changed = true;
+    }
+    return rc;
+  };
+  auto undo = [&]() {
+    for (HiveEdit& edit : edits) {
+      if (edit.hive->dirty_) edit.hive->Rebuild();
+    }
+  };
+  // A change that fails or changes nothing on the copies we have needs no
+  // lock, no folder and no file.
+  LONG rc = run();
+  if (rc != ERROR_SUCCESS || !changed) {
+    undo();
+    return rc;
   }
-  ::close(lockFd);  // releases the lock
+
+  FileLocks locks;
+  bool rebuilt = false;
+  for (std::size_t i = 0; i < edits.size() && rc == ERROR_SUCCESS; ++i) {
+    int fd = -1;
+    rc = LockHiveFile(paths[i], fd);
+    if (rc == ERROR_SUCCESS) locks.Add(fd);
+  }
+  // Under the locks: the newest files, which another process may have
+  // written since we looked. The change is made again on them.
+  for (std::size_t i = 0; i < edits.size() && rc == ERROR_SUCCESS; ++i) {
+    rc = edits[i].hive->Refresh(paths[i], &rebuilt);
+  }
+  if (rc == ERROR_SUCCESS && rebuilt) {
+    undo();
+    rc = run();
+  }
+  if (rc != ERROR_SUCCESS || !changed) {
+    undo();
+    return rc;
+  }
+
+  // Every file is written and synced before any is put in place.
+  std::vector<PendingSave> pending(edits.size());
+  for (std::size_t i = 0; i < edits.size() && rc == ERROR_SUCCESS; ++i) {
+    if (edits[i].changed) rc = edits[i].hive->Prepare(paths[i], pending[i]);
+  }
+  for (std::size_t i = 0; i < edits.size() && rc == ERROR_SUCCESS; ++i) {
+    if (edits[i].changed) rc = edits[i].hive->Commit(pending[i]);
+  }
+  for (PendingSave& save : pending) save.Drop();
+  undo();
   return rc;
+}
+
+LONG Hive::Write(const std::function<LONG(HiveKey& root, bool& changed)>& change) {
+  std::vector<HiveEdit> edits(1);
+  edits[0].hive = this;
+  return WriteAll(edits, [&](std::vector<HiveEdit>& all) { return change(*all[0].root, all[0].changed); });
 }
 
 Hive& HiveOf(RegRoot root) {

@@ -1,11 +1,12 @@
 // The POSIX registry's hives: one REGEDIT4 text file per root key, an
 // in-memory copy of it, and the rules for names and paths the registry
-// functions share. Private to platform/posix/Registry*.cpp.
+// functions share. Private to platform/posix/Registry*.cpp and RegApply.cpp.
 #pragma once
 
 #include <functional>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <sys/stat.h>
@@ -25,28 +26,71 @@ constexpr std::size_t kMaxDepth = 512;
 // Names compare case-insensitively in the ANSI code page (double-byte
 // characters of code page 932 are compared whole); the stored case is kept.
 bool SameName(const std::string& a, const std::string& b);
-// Order of subkeys: case-insensitive, as the registry keeps them.
-bool NameLess(const std::string& a, const std::string& b);
 
 // Splits a subkey path at its backslashes (not at a backslash that is the
 // second byte of a double-byte character). An empty or null path gives no
 // components; doubled and trailing backslashes are ignored. Returns
 // ERROR_SUCCESS, ERROR_BAD_PATHNAME (a leading backslash) or
-// ERROR_INVALID_PARAMETER (a name too long or one that cannot be written to a
-// hive file).
+// ERROR_INVALID_PARAMETER (a name too long or one that cannot be written to
+// a hive file).
 LONG SplitKeyPath(const char* path, std::vector<std::string>& components);
 // ERROR_SUCCESS or ERROR_INVALID_PARAMETER for a value name.
 LONG CheckValueName(const std::string& name);
 
+// A key of a hive in memory. Its values keep the order they were first set
+// in (RegEnumValue's index) and are found through an index by folded name;
+// its subkeys are kept in folded-name order with their folded names, so a
+// lookup is a binary search that folds only the name asked for. Loading a
+// hive is linear in its values however many one key holds.
+class HiveKey {
+ public:
+  HiveKey() = default;
+  explicit HiveKey(std::string name);
+
+  const std::string& name() const { return name_; }
+
+  const std::vector<RegTextValue>& values() const { return values_; }
+  const RegTextValue* FindValue(const std::string& name) const;
+  // A new name goes at the end; an existing one keeps its stored name and
+  // place and takes the type and data. True when anything changed.
+  bool SetValue(const std::string& name, DWORD type, std::vector<BYTE> data);
+  // False when there is no such value.
+  bool DeleteValue(const std::string& name);
+
+  const std::vector<HiveKey>& subkeys() const { return subkeys_; }
+  HiveKey* FindSubkey(const std::string& name);
+  const HiveKey* FindSubkey(const std::string& name) const;
+  // The subkey of that name, or a new one inserted at its place in the
+  // order (`added` set then).
+  HiveKey& FindOrAddSubkey(const std::string& name, bool& added);
+  // False when there is no such subkey.
+  bool DeleteSubkey(const std::string& name);
+
+  // Removes every value and subkey; true when there was any.
+  bool Clear();
+
+ private:
+  std::vector<HiveKey>::iterator SubkeyPlace(const std::string& folded);
+
+  std::string name_;
+  std::string folded_;
+  std::vector<RegTextValue> values_;
+  std::unordered_map<std::string, std::size_t> valueIndex_;  // folded name -> place in values_
+  std::vector<HiveKey> subkeys_;
+};
+
 // Tree walks on stored keys; null when a component is missing.
-const RegTextKey* FindKey(const RegTextKey& root, const std::vector<std::string>& path);
-RegTextKey* FindKey(RegTextKey& root, const std::vector<std::string>& path);
-RegTextKey* FindSubkey(RegTextKey& key, const std::string& name);
-const RegTextKey* FindSubkey(const RegTextKey& key, const std::string& name);
-// Inserts a new subkey at its place in the order; returns it.
-RegTextKey& AddSubkey(RegTextKey& key, const std::string& name);
-const RegTextValue* FindValue(const RegTextKey& key, const std::string& name);
-RegTextValue* FindValue(RegTextKey& key, const std::string& name);
+const HiveKey* FindKey(const HiveKey& root, const std::vector<std::string>& path);
+HiveKey* FindKey(HiveKey& root, const std::vector<std::string>& path);
+// RegCreateKeyEx's walk: the key at `path` below `key`, made with its parents
+// where missing. `stored` (when given) gets the stored names of the path;
+// `created` is set when a key was made.
+HiveKey& CreatePath(HiveKey& key, const std::vector<std::string>& path, std::vector<std::string>* stored,
+                    bool& created);
+// RegDeleteTree's work below `key`: the key at `path` goes with everything
+// below it; with an empty path everything below `key` goes and `key` stays.
+// ERROR_SUCCESS (`changed` set when anything went) or ERROR_FILE_NOT_FOUND.
+LONG DeleteTree(HiveKey& key, const std::vector<std::string>& path, bool& changed);
 
 // The text for RegistryErrorText() of this thread.
 void SetErrorText(const std::string& text);
@@ -66,6 +110,17 @@ struct Stamp {
   bool operator==(const Stamp& other) const;
 };
 
+class Hive;
+
+// One hive's part in a change: its tree while the change runs, and whether
+// the change touched it. A change sets `changed` as soon as it alters the
+// tree, even when it fails afterwards, so that the tree is put back.
+struct HiveEdit {
+  Hive* hive = nullptr;
+  HiveKey* root = nullptr;
+  bool changed = false;
+};
+
 class Hive {
  public:
   explicit Hive(RegRoot root) : root_(root) {}
@@ -76,21 +131,33 @@ class Hive {
 
   // Runs `read` on the hive as its file holds it now (one stat when nothing
   // changed). Returns the hive's error (1015 malformed, 5, 1016) or read's result.
-  LONG Read(const std::function<LONG(const RegTextKey& root)>& read);
+  LONG Read(const std::function<LONG(const HiveKey& root)>& read);
 
   // Applies `change` under the file lock to the newest state of the file and
-  // writes the result atomically, unless change fails or sets `changed` false.
-  LONG Write(const std::function<LONG(RegTextKey& root, bool& changed)>& change);
+  // writes the result atomically, unless change fails or leaves `changed` false.
+  LONG Write(const std::function<LONG(HiveKey& root, bool& changed)>& change);
+
+  // The same for several hives as one change: their file locks are taken in
+  // a fixed order (the machine hive first), `change` runs once on all the
+  // trees, and the hives are saved only when it succeeded, each file written
+  // and synced before any is put in place.
+  static LONG WriteAll(std::vector<HiveEdit>& edits, const std::function<LONG(std::vector<HiveEdit>& edits)>& change);
 
  private:
-  std::string FilePath() const;
-  LONG Refresh(const std::string& path);
-  static LONG ReadFile(int fd, std::string& bytes, Stamp& stamp);
-  LONG Adopt(const std::string& path, std::string bytes, const Stamp& stamp);
+  struct PendingSave;
+
+  LONG FilePath(std::string& path) const;
+  // Brings the copy up to the file's version; `rebuilt` (when given) is set
+  // when the tree was built again.
+  LONG Refresh(const std::string& path, bool* rebuilt = nullptr);
+  LONG Adopt(const std::string& path, std::string bytes, const Stamp& stamp, bool* rebuilt);
+  // Builds the tree from bytes_; also undoes a change that will not be saved.
+  void Rebuild();
   // ERROR_SUCCESS, or ERROR_REGISTRY_CORRUPT with the error text set (and
   // said on stderr once per version of the file) while the file is malformed.
   LONG CorruptError();
-  LONG Save(const std::string& path, const RegTextKey& tree, const Stamp& previous, std::string& text, Stamp& stamp);
+  LONG Prepare(const std::string& path, PendingSave& pending);
+  LONG Commit(PendingSave& pending);
 
   const RegRoot root_;
   std::mutex mutex_;
@@ -98,7 +165,8 @@ class Hive {
   std::string loadedPath_;  // the file the copy below came from
   Stamp stamp_;
   std::string bytes_;  // its content, so a write under the lock can skip a parse
-  RegTextKey tree_;
+  HiveKey tree_;
+  bool dirty_ = false;       // tree_ holds a change bytes_ does not
   std::string corruptText_;  // "<path>:<line>: <what>" while the file is malformed
 };
 

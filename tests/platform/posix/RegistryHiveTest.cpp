@@ -7,56 +7,37 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/RegImport.h"
 #include "platform/Registry.h"
 #include "platform/posix/RegistryTesting.h"
+#include "tests/platform/RegistryCalls.h"
+#include "tests/platform/posix/FileCalls.h"
 #include "tests/support/Env.h"
 #include "tests/support/RegistryFixture.h"
 
 namespace {
 
-bool Exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
+using zrtest::Create;
+using zrtest::Exists;
+using zrtest::Query;
+using zrtest::ReadFile;
+using zrtest::SetText;
 
 // Replaces a file whole, as an editor saving a copy would.
 void ReplaceFile(const std::string& path, const std::string& bytes) {
   std::string temporary = path + ".new";
   std::ofstream(temporary, std::ios::binary) << bytes;
   ASSERT_EQ(0, std::rename(temporary.c_str(), path.c_str()));
-}
-
-HKEY Create(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  return key;
-}
-
-LONG SetText(HKEY key, const char* name, const std::string& text) {
-  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                        static_cast<DWORD>(text.size() + 1));
-}
-
-std::string Query(HKEY root, const char* path, const char* name) {
-  HKEY key = nullptr;
-  LONG rc = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
-  if (rc != ERROR_SUCCESS) return "error " + std::to_string(rc);
-  char text[256] = {};
-  DWORD size = sizeof text - 1;
-  rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS ? std::string(text) : "error " + std::to_string(rc);
 }
 
 TEST(RegistryHive, EachRootHasItsFileInTheNamedFolder) {
@@ -221,6 +202,75 @@ TEST(RegistryHive, ChangedFileIsReadAgain) {
   EXPECT_EQ(std::string("u", 2), std::string(text, size));
   ASSERT_EQ(ERROR_SUCCESS, SetText(key, "w", "x"));
   EXPECT_EQ("REGEDIT4\r\n", ReadFile(hive).substr(0, 10));
+  RegCloseKey(key);
+}
+
+// The values of one key: found by any spelling of their names, enumerated
+// in the order they were first set, through sets, deletions and a reload.
+TEST(RegistryHive, ValuesOfABigKeyKeepTheirOrderThroughEveryChange) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+  constexpr int kValues = 2000;
+  std::vector<std::pair<std::string, std::string>> model;  // name as stored, text
+  std::string text = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Big]\r\n";
+  char name[32];
+  for (int i = 0; i < kValues; ++i) {
+    std::snprintf(name, sizeof name, "Value%05d", i);
+    model.emplace_back(name, std::to_string(i));
+    text += "\"" + std::string(name) + "\"=\"" + std::to_string(i) + "\"\r\n";
+  }
+  // A later line of the same name in another case replaces the data in place.
+  text += "\"VALUE00010\"=\"replaced\"\r\n";
+  model[10].second = "replaced";
+  ReplaceFile(hive, text);
+
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Big", 0, KEY_ALL_ACCESS, &key));
+  auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  for (int i = 0; i < kValues; i += 50) {
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key, lower(model[i].first).c_str()));
+    model[i].first.clear();
+  }
+  for (int i = 5; i < kValues; i += 100) {
+    ASSERT_EQ(ERROR_SUCCESS, SetText(key, lower(model[i].first).c_str(), "set again"));
+    model[i].second = "set again";
+  }
+  for (int i = 0; i < 20; ++i) {
+    std::snprintf(name, sizeof name, "Extra%d", i);
+    ASSERT_EQ(ERROR_SUCCESS, SetText(key, name, "new"));
+    model.emplace_back(name, "new");
+  }
+  // A deleted name set again goes to the end.
+  ASSERT_EQ(ERROR_SUCCESS, SetText(key, "VALUE00000", "back"));
+  model.emplace_back("VALUE00000", "back");
+  model.erase(std::remove_if(model.begin(), model.end(), [](const auto& v) { return v.first.empty(); }), model.end());
+
+  auto expectModel = [&](const char* when) {
+    SCOPED_TRACE(when);
+    for (std::size_t i = 0; i <= model.size(); ++i) {
+      char stored[32] = {};
+      DWORD length = sizeof stored;
+      char data[32] = {};
+      DWORD size = sizeof data;
+      LONG rc = RegEnumValueA(key, static_cast<DWORD>(i), stored, &length, nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(data), &size);
+      if (i == model.size()) {
+        EXPECT_EQ(ERROR_NO_MORE_ITEMS, rc);
+        break;
+      }
+      ASSERT_EQ(ERROR_SUCCESS, rc) << i;
+      ASSERT_EQ(model[i].first, stored) << i;
+      ASSERT_EQ(model[i].second, data) << i;
+      ASSERT_EQ(model[i].second, Query(HKEY_LOCAL_MACHINE, "Big", lower(model[i].first).c_str())) << i;
+    }
+    EXPECT_EQ("error 2", Query(HKEY_LOCAL_MACHINE, "Big", "value00050"));
+  };
+  expectModel("as changed");
+  ReplaceFile(hive, ReadFile(hive));
+  expectModel("read again from the file");
   RegCloseKey(key);
 }
 
@@ -431,6 +481,88 @@ TEST(RegistryHive, BadParametersAndHandles) {
   EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_USER, ""));
   for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_USERS, static_cast<HKEY>(nullptr)}) {
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegOpenKeyExA(root, "Software", 0, KEY_READ, &key));
+  }
+}
+
+// A seam that fails the file calls of one hive's write only.
+std::string g_failPath;  // the file whose open, write or rename fails
+int g_failFd = -1;
+int OpenFailingFor(const char* path, int flags, mode_t mode) {
+  if (std::string(path).find(g_failPath) != std::string::npos && g_failErrno == EACCES) {
+    errno = EACCES;
+    return -1;
+  }
+  int fd = open(path, flags, mode);
+  if (std::string(path).find(g_failPath) != std::string::npos) g_failFd = fd;
+  return fd;
+}
+ssize_t WriteFailingFor(int fd, const void* data, std::size_t size) {
+  if (fd == g_failFd) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return write(fd, data, size);
+}
+int RenameFailingFor(const char* from, const char* to) {
+  if (std::string(to).find(g_failPath) != std::string::npos) {
+    errno = EIO;
+    return -1;
+  }
+  return rename(from, to);
+}
+
+TEST(RegistryHive, AFailedImportLeavesBothHivesAsTheyWere) {
+  struct Case {
+    const char* name;
+    const char* file;  // the file whose call fails
+    int error;
+    LONG expected;
+  };
+  const Case cases[] = {
+      {"the user hive's temporary file refused", "HKCU.reg.tmp", EACCES, ERROR_ACCESS_DENIED},
+      {"the disk full while the user hive is written", "HKCU.reg.tmp", ENOSPC, ERROR_REGISTRY_IO_FAILED},
+      {"the machine hive not put in place", "HKLM.reg", EIO, ERROR_REGISTRY_IO_FAILED},
+  };
+  std::string import = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Config]\r\n\"v\"=\"new\"\r\n";
+  for (int i = 0; i < 500; ++i) import += "\"n" + std::to_string(i) + "\"=dword:00000001\r\n";
+  import += "\r\n[-HKEY_LOCAL_MACHINE\\Gone]\r\n\r\n[HKEY_CURRENT_USER\\Config]\r\n\"v\"=\"new\"\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    zrtest::RegistrySandbox sandbox;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+      HKEY key = Create(root, "Config");
+      ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", "old"));
+      RegCloseKey(key);
+    }
+    RegCloseKey(Create(HKEY_LOCAL_MACHINE, "Gone"));
+    const std::string machine = ReadFile(sandbox.HiveFolder() + "/HKLM.reg");
+    const std::string user = ReadFile(sandbox.HiveFolder() + "/HKCU.reg");
+    {
+      SwappedFileCalls swapped;
+      zrplatform::RegistryFileCalls& calls = zrplatform::RegistryFileCallsForTesting();
+      g_failPath = c.file;
+      g_failErrno = c.error;
+      g_failFd = -1;
+      calls.openFile = OpenFailingFor;
+      if (c.error == ENOSPC) calls.writeFile = WriteFailingFor;
+      if (c.error == EIO) calls.renameFile = RenameFailingFor;
+      std::string error;
+      EXPECT_EQ(c.expected, zrplatform::ImportRegText(import.data(), import.size(), &error));
+    }
+    EXPECT_EQ(machine, ReadFile(sandbox.HiveFolder() + "/HKLM.reg"));
+    EXPECT_EQ(user, ReadFile(sandbox.HiveFolder() + "/HKCU.reg"));
+    EXPECT_FALSE(Exists(sandbox.HiveFolder() + "/HKLM.reg.tmp"));
+    EXPECT_FALSE(Exists(sandbox.HiveFolder() + "/HKCU.reg.tmp"));
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) EXPECT_EQ("old", Query(root, "Config", "v"));
+    EXPECT_EQ("error 2", Query(HKEY_LOCAL_MACHINE, "Config", "n0"));
+    HKEY gone = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Gone", 0, KEY_READ, &gone));
+    RegCloseKey(gone);
+
+    // Without the fault the same import goes in whole.
+    EXPECT_EQ(ERROR_SUCCESS, zrplatform::ImportRegText(import.data(), import.size(), nullptr));
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) EXPECT_EQ("new", Query(root, "Config", "v"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Gone", 0, KEY_READ, &gone));
   }
 }
 

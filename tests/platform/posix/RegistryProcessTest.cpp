@@ -1,6 +1,6 @@
 // The native registry shared between processes: a change made by one is
-// seen by the other, two writing at once lose nothing, and a writer killed
-// at any moment leaves a whole hive behind.
+// seen by the other, two writing at once lose nothing, a writer or an import
+// killed at any moment leaves a whole hive behind.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -16,13 +17,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegImport.h"
 #include "platform/RegText.h"
 #include "platform/Registry.h"
+#include "tests/platform/RegistryCalls.h"
+#include "tests/platform/posix/FileCalls.h"
 #include "tests/support/RegistryFixture.h"
 
 extern char** environ;
 
 namespace {
+
+using zrtest::Create;
+using zrtest::Query;
+using zrtest::ReadFile;
+using zrtest::SetText;
 
 struct Child {
   pid_t pid = -1;
@@ -81,24 +90,6 @@ std::string RunChild(const std::vector<std::string>& args, int* status) {
   close(child.out);
   *status = Wait(child.pid);
   return out;
-}
-
-std::string Query(HKEY key, const char* name) {
-  char text[256] = {};
-  DWORD size = sizeof text - 1;
-  LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-  return rc == ERROR_SUCCESS ? std::string(text) : "error " + std::to_string(rc);
-}
-
-LONG SetText(HKEY key, const char* name, const std::string& text) {
-  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                        static_cast<DWORD>(text.size() + 1));
-}
-
-HKEY Create(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  return key;
 }
 
 TEST(RegistryProcesses, ChangesOfOneProcessReachTheOther) {
@@ -224,6 +215,70 @@ TEST(RegistryProcesses, WriterKilledAtAnyMomentLeavesAWholeHive) {
                 RegEnumValueA(key, static_cast<DWORD>(have), name, &length, nullptr, nullptr, nullptr, nullptr));
       RegCloseKey(key);
     }
+  }
+}
+
+// An import of `count` values into HKLM\Import, each with data `round`.
+std::string ImportText(int round, int count) {
+  std::string text = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Import]\r\n";
+  char line[64];
+  for (int i = 0; i < count; ++i) {
+    std::snprintf(line, sizeof line, "\"v%05d\"=dword:%08x\r\n", i, round);
+    text += line;
+  }
+  return text;
+}
+
+// The data of every value under Import in the hive file: -1 when there is
+// no such value, -2 when the values do not all hold the same round or not
+// all `count` are there.
+int ImportedRound(const std::string& path, int count) {
+  zrplatform::RegParseResult parsed = zrplatform::ParseRegText(ReadFile(path));
+  if (!parsed.ok()) {
+    ADD_FAILURE() << path << ": " << parsed.ErrorText();
+    return -2;
+  }
+  int round = -1;
+  int values = 0;
+  for (const zrplatform::RegOperation& op : parsed.operations) {
+    if (op.kind != zrplatform::RegOperation::Kind::SetValue || op.keyPath != "Import") continue;
+    const int data = op.data.size() == 4 ? op.data[0] | (op.data[1] << 8) : -2;
+    if (values > 0 && data != round) return -2;
+    round = data;
+    ++values;
+  }
+  return values == 0 || values == count ? round : -2;
+}
+
+TEST(RegistryProcesses, ImportKilledAtAnyMomentLeavesTheOldOrTheNewHive) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+  constexpr int kValues = 10000;
+  std::mt19937 random(20240612);
+  // The first import runs to its end, and shows how long one takes here.
+  int status = -1;
+  const std::string first = sandbox.HiveFolder() + "/import-0.reg";
+  std::ofstream(first, std::ios::binary) << ImportText(0, kValues);
+  auto start = std::chrono::steady_clock::now();
+  RunChild({"import", first}, &status);
+  const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  ASSERT_EQ(0, status);
+  ASSERT_EQ(0, ImportedRound(hive, kValues));
+
+  int have = 0;
+  for (int round = 1; round <= 12; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const std::string file = sandbox.HiveFolder() + "/import-" + std::to_string(round) + ".reg";
+    std::ofstream(file, std::ios::binary) << ImportText(round, kValues);
+    Child child = Spawn({"import", file});
+    ASSERT_GT(child.pid, 0);
+    usleep(static_cast<useconds_t>(random() % (whole.count() + 1)));
+    kill(child.pid, SIGKILL);
+    Wait(child.pid);
+    close(child.out);
+    const int now = ImportedRound(hive, kValues);
+    EXPECT_TRUE(now == have || now == round) << "the hive holds round " << now << " after " << have;
+    if (now == round) have = round;
   }
 }
 

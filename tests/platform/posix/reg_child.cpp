@@ -5,18 +5,22 @@
 //   reg_child fill ROOT PATH PREFIX FROM COUNT
 //       sets PREFIX%05d = i (REG_DWORD) for i = FROM .. FROM+COUNT-1, one call
 //       each, printing "done i" after each so a test knows how far it got
+//   reg_child import FILE                     imports a .reg file, "error N" when it fails
 // ROOT is HKLM or HKCU. Exit status 0 when every call succeeded.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "platform/RegImport.h"
 #include "platform/Registry.h"
 
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: reg_child set|get|fill ROOT PATH ...\n");
+  std::fprintf(stderr, "usage: reg_child set|get|fill ROOT PATH ... | import FILE\n");
   return 2;
 }
 
@@ -36,6 +40,17 @@ HKEY Create(HKEY root, const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "import") == 0) {
+    std::ifstream in(argv[2], std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string error;
+    LONG rc = zrplatform::ImportRegText(bytes.data(), bytes.size(), &error);
+    if (rc != ERROR_SUCCESS) {
+      std::printf("error %ld\n", static_cast<long>(rc));
+      std::fprintf(stderr, "reg_child: import: %s %s\n", error.c_str(), zrplatform::RegistryErrorText());
+    }
+    return rc == ERROR_SUCCESS ? 0 : 1;
+  }
   if (argc < 4) return Usage();
   const std::string verb = argv[1];
   HKEY root = Root(argv[2]);

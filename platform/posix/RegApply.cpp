@@ -1,0 +1,82 @@
+// POSIX: the operations of a .reg text applied as one change to the hives
+// they name, under the hives' file locks, and saved once when every one of
+// them succeeded, so an import is never left half done (RegistryHive.h).
+#include "platform/RegApply.h"
+
+#include <algorithm>
+
+#include "platform/Registry.h"
+#include "platform/posix/RegistryHive.h"
+
+namespace zrplatform {
+
+LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string* error) {
+  using registry::HiveEdit;
+  using registry::HiveKey;
+  std::vector<HiveEdit> edits;
+  for (RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
+    if (std::any_of(operations.begin(), operations.end(), [root](const RegOperation& op) { return op.root == root; })) {
+      edits.push_back(HiveEdit{&registry::HiveOf(root)});
+    }
+  }
+  if (edits.empty()) return ERROR_SUCCESS;
+
+  const RegOperation* failed = nullptr;
+  LONG rc = registry::Hive::WriteAll(edits, [&](std::vector<HiveEdit>& all) -> LONG {
+    failed = nullptr;
+    HiveKey* current = nullptr;  // the key of the last [key] line
+    bool* currentChanged = nullptr;
+    std::vector<std::string> path;
+    for (const RegOperation& op : operations) {
+      HiveEdit& hive = *std::find_if(all.begin(), all.end(), [&op](const HiveEdit& e) { return e.hive->root() == op.root; });
+      LONG opRc = ERROR_SUCCESS;
+      switch (op.kind) {
+        case RegOperation::Kind::CreateKey:
+          current = nullptr;
+          opRc = registry::SplitKeyPath(op.keyPath.c_str(), path);
+          if (opRc == ERROR_SUCCESS && path.size() > registry::kMaxDepth) opRc = ERROR_INVALID_PARAMETER;
+          if (opRc == ERROR_SUCCESS) {
+            current = &registry::CreatePath(*hive.root, path, nullptr, hive.changed);
+            currentChanged = &hive.changed;
+          }
+          break;
+        case RegOperation::Kind::SetValue:
+          // This registry keeps exactly the bytes given on every Windows
+          // line, so the 9x line's reading of a string needs nothing here.
+          if (current == nullptr) {
+            opRc = ERROR_INVALID_HANDLE;
+          } else if ((opRc = registry::CheckValueName(op.valueName)) == ERROR_SUCCESS &&
+                     current->SetValue(op.valueName, op.type, op.data)) {
+            *currentChanged = true;
+          }
+          break;
+        case RegOperation::Kind::DeleteValue:
+          // A value already gone is what was asked.
+          if (current == nullptr) {
+            opRc = ERROR_INVALID_HANDLE;
+          } else if (current->DeleteValue(op.valueName)) {
+            *currentChanged = true;
+          }
+          break;
+        case RegOperation::Kind::DeleteTree:
+          current = nullptr;
+          opRc = registry::SplitKeyPath(op.keyPath.c_str(), path);
+          if (opRc == ERROR_SUCCESS) opRc = registry::DeleteTree(*hive.root, path, hive.changed);
+          if (opRc == ERROR_FILE_NOT_FOUND) opRc = ERROR_SUCCESS;
+          break;
+      }
+      if (opRc != ERROR_SUCCESS) {
+        failed = &op;
+        return opRc;
+      }
+    }
+    return ERROR_SUCCESS;
+  });
+  if (rc != ERROR_SUCCESS && error != nullptr) {
+    *error = failed != nullptr ? DescribeRegFailure(*failed, rc)
+                               : "the registry failed with error " + std::to_string(rc) + "; nothing was changed";
+  }
+  return rc;
+}
+
+}  // namespace zrplatform
