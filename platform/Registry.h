@@ -71,7 +71,9 @@ namespace zrplatform {
 bool SameRegistryName(const char* a, const char* b);
 
 // The text of the last registry error that has more to say than its code
-// (on POSIX: a malformed hive file, with its path and line). Empty otherwise.
+// (on POSIX: a malformed hive file with its path and line, a hive lock held
+// too long).
+// Empty otherwise.
 const char* RegistryErrorText();
 
 }  // namespace zrplatform

@@ -2,9 +2,10 @@
 // (HKLM.reg, HKCU.reg) in the folder named by ZRADDRRES_REGISTRY, read on
 // every call so each test can have its own. Reads come from an in-memory copy
 // that is replaced when the file's stamp (device, inode, size, mtime) changes.
-// Writes happen under an advisory lock on "<hive>.lock": re-read the file,
-// apply the change, write "<hive>.tmp", sync it and rename it over the hive,
-// so a reader or a crash only ever sees a whole old or a whole new file.
+// Writes happen under an advisory lock on "<hive>.lock", waited for a bounded
+// time: re-read the file, apply the change, write "<hive>.tmp", sync it and
+// rename it over the hive, so a reader or a crash only ever sees a whole old
+// or a whole new file.
 #include "platform/posix/RegistryHive.h"
 
 #include <fcntl.h>
@@ -19,7 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
+#include <thread>
 
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
@@ -36,11 +37,15 @@ ssize_t DefaultWrite(int fd, const void* data, std::size_t size) { return ::writ
 
 RegistryFileCalls g_fileCalls = {DefaultOpen, DefaultWrite, ::fsync, ::rename};
 
+std::chrono::milliseconds g_lockWait{5000};
+
 }  // namespace
 
 unsigned long RegistryParseCountForTesting() { return g_parseCount.load(); }
 
 RegistryFileCalls& RegistryFileCallsForTesting() { return g_fileCalls; }
+
+std::chrono::milliseconds& RegistryLockWaitForTesting() { return g_lockWait; }
 
 namespace registry {
 
@@ -219,17 +224,33 @@ LONG StampOfPath(const std::string& path, Stamp& stamp) {
   return ERROR_SUCCESS;
 }
 
-// Takes "<hive>.lock", making the hive's folder first.
+// Takes "<hive>.lock", making the hive's folder first. The wait is bounded:
+// a writer stopped while it holds the lock (a suspended import) must not
+// hold up every other writer for ever.
 LONG LockHiveFile(const std::string& path, int& lockFd) {
   if (!MakeFolders(FolderOf(path))) return ErrorOfErrno(errno);
-  int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  const std::string lockPath = path + ".lock";
+  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return ErrorOfErrno(errno);
-  while (::flock(fd, LOCK_EX) != 0) {
-    if (errno != EINTR) {
+  const auto wait = g_lockWait;
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  std::chrono::milliseconds pause(1);
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) {
       int error = errno;
       ::close(fd);
       return ErrorOfErrno(error);
     }
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) {
+      ::close(fd);
+      SetErrorText(lockPath + ": held by another process for more than " + std::to_string(wait.count()) +
+                   " ms; nothing was written");
+      return ERROR_LOCK_VIOLATION;
+    }
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+    pause = std::min(pause * 2, std::chrono::milliseconds(50));
   }
   lockFd = fd;
   return ERROR_SUCCESS;
@@ -485,12 +506,13 @@ LONG Hive::CorruptError() {
   if (corruptText_.empty()) return ERROR_SUCCESS;
   SetErrorText(corruptText_);
   // Said once per version of the file, however often the hive is asked for.
-  static std::mutex* reportedMutex = new std::mutex;
-  static std::set<std::string>* reported = new std::set<std::string>;
+  // Only the last version said is remembered, so nothing grows.
   std::string version =
       loadedPath_ + "@" + std::to_string(stamp_.mtimeSeconds) + "." + std::to_string(stamp_.mtimeNanoseconds);
-  std::lock_guard<std::mutex> lock(*reportedMutex);
-  if (reported->insert(version).second) std::fprintf(stderr, "%s\n", corruptText_.c_str());
+  if (version != reported_) {
+    std::fprintf(stderr, "%s\n", corruptText_.c_str());
+    reported_ = std::move(version);
+  }
   return ERROR_REGISTRY_CORRUPT;
 }
 

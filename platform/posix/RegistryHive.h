@@ -168,6 +168,7 @@ class Hive {
   HiveKey tree_;
   bool dirty_ = false;       // tree_ holds a change bytes_ does not
   std::string corruptText_;  // "<path>:<line>: <what>" while the file is malformed
+  std::string reported_;     // the malformed version last said on stderr
 };
 
 Hive& HiveOf(RegRoot root);

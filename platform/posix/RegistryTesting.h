@@ -1,10 +1,12 @@
 // Seams of the POSIX registry for its own tests: how often a hive file was
-// parsed, and the file calls of the write path, which a test may replace to
-// make one of them fail (as a full disk or a failing rename would).
+// parsed, the file calls of the write path, which a test may replace to
+// make one of them fail (as a full disk or a failing rename would), and how
+// long a writer waits for another process's lock on a hive.
 #pragma once
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 
 namespace zrplatform {
@@ -21,5 +23,9 @@ struct RegistryFileCalls {
 
 // The live table; a test saves it, swaps entries and restores it.
 RegistryFileCalls& RegistryFileCallsForTesting();
+
+// The longest a writer waits for a hive's lock before it gives up with
+// ERROR_LOCK_VIOLATION (five seconds); a test may shorten it.
+std::chrono::milliseconds& RegistryLockWaitForTesting();
 
 }  // namespace zrplatform

@@ -1,6 +1,7 @@
 // The native registry shared between processes: a change made by one is
 // seen by the other, two writing at once lose nothing, a writer or an import
-// killed at any moment leaves a whole hive behind.
+// killed at any moment leaves a whole hive behind, and a writer stopped under
+// the lock holds the others up only for a while.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,17 +10,21 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/RegImport.h"
 #include "platform/RegText.h"
 #include "platform/Registry.h"
+#include "platform/posix/RegistryTesting.h"
 #include "tests/platform/RegistryCalls.h"
 #include "tests/platform/posix/FileCalls.h"
 #include "tests/support/RegistryFixture.h"
@@ -280,6 +285,55 @@ TEST(RegistryProcesses, ImportKilledAtAnyMomentLeavesTheOldOrTheNewHive) {
     EXPECT_TRUE(now == have || now == round) << "the hive holds round " << now << " after " << have;
     if (now == round) have = round;
   }
+}
+
+TEST(RegistryProcesses, AWriterGivesUpOnALockHeldTooLong) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string lock = sandbox.HiveFolder() + "/HKLM.reg.lock";
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "Locked");
+  ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", "before"));
+  const std::chrono::milliseconds wait(1000);
+  const auto saved = zrplatform::RegistryLockWaitForTesting();
+  zrplatform::RegistryLockWaitForTesting() = wait;
+
+  Child holder = Spawn({"hold", lock});
+  ASSERT_GT(holder.pid, 0);
+  ASSERT_EQ("held", ReadLine(holder.out));
+  // Should the wait not be bounded, the holder goes after a while and the
+  // write then succeeds, which the test reports.
+  std::atomic<bool> done{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 200 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(holder.pid, SIGKILL);
+  });
+
+  struct Case {
+    const char* name;
+    std::function<LONG()> write;
+  };
+  const std::string import = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Locked]\r\n\"v\"=\"imported\"\r\n";
+  const Case cases[] = {
+      {"a value set", [&] { return SetText(key, "v", "after"); }},
+      {"an import", [&] { return zrplatform::ImportRegText(import.data(), import.size(), nullptr); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ERROR_LOCK_VIOLATION, c.write());
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, wait);
+    EXPECT_LT(took, wait + std::chrono::seconds(15));
+    EXPECT_NE(std::string::npos, std::string(zrplatform::RegistryErrorText()).find(lock))
+        << zrplatform::RegistryErrorText();
+    EXPECT_EQ("before", Query(key, "v")) << "reads go on";
+  }
+  done = true;
+  watchdog.join();
+  Wait(holder.pid);
+  close(holder.out);
+  zrplatform::RegistryLockWaitForTesting() = saved;
+  EXPECT_EQ(ERROR_SUCCESS, SetText(key, "v", "after")) << "the lock free again";
+  RegCloseKey(key);
 }
 
 }  // namespace

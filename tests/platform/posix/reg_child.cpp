@@ -6,7 +6,13 @@
 //       sets PREFIX%05d = i (REG_DWORD) for i = FROM .. FROM+COUNT-1, one call
 //       each, printing "done i" after each so a test knows how far it got
 //   reg_child import FILE                     imports a .reg file, "error N" when it fails
+//   reg_child hold FILE                       takes an exclusive flock on FILE,
+//       prints "held" and waits to be killed, as a writer stopped under the lock
 // ROOT is HKLM or HKCU. Exit status 0 when every call succeeded.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,7 +26,7 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: reg_child set|get|fill ROOT PATH ... | import FILE\n");
+  std::fprintf(stderr, "usage: reg_child set|get|fill ROOT PATH ... | import FILE | hold FILE\n");
   return 2;
 }
 
@@ -50,6 +56,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "reg_child: import: %s %s\n", error.c_str(), zrplatform::RegistryErrorText());
     }
     return rc == ERROR_SUCCESS ? 0 : 1;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "hold") == 0) {
+    int fd = open(argv[2], O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    for (;;) pause();
   }
   if (argc < 4) return Usage();
   const std::string verb = argv[1];
