@@ -6,6 +6,8 @@
 // time: re-read the file, apply the change, write "<hive>.tmp", sync it and
 // rename it over the hive, so a reader or a crash only ever sees a whole old
 // or a whole new file.
+// A hive file records the code page its key names are written in, so that a
+// process of another code page splits its key paths as the writer did.
 #include "platform/posix/RegistryHive.h"
 
 #include <fcntl.h>
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <thread>
 
 #include "platform/CodePage.h"
@@ -53,16 +56,25 @@ namespace {
 
 thread_local std::string t_errorText;
 
+// The comment line after the header that tells the code page a hive's key
+// names are written in; any other reader of the text skips it.
+constexpr std::string_view kCodePageRecord = "; ANSI code page ";
+
+bool IsLeadByte(UINT codePage, unsigned char c) {
+  return codePage == 932 && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
+}
+
 // Upper case, as the registry compares: ASCII everywhere, the accented
 // letters of code page 1252, and the full-width Latin letters of code page
 // 932 (whose other double-byte characters are kept whole, so a trail byte
 // that happens to be an ASCII letter is never changed).
 std::string Fold(const std::string& name) {
   std::string folded(name);
-  const bool dbcs = GetACP() == 932;
+  const UINT codePage = GetACP();
+  const bool dbcs = codePage == 932;
   for (std::size_t i = 0; i < folded.size(); ++i) {
     auto c = static_cast<unsigned char>(folded[i]);
-    if (dbcs && IsDBCSLeadByte(c) && i + 1 < folded.size()) {
+    if (IsLeadByte(codePage, c) && i + 1 < folded.size()) {
       auto trail = static_cast<unsigned char>(folded[i + 1]);
       if (c == 0x82 && trail >= 0x81 && trail <= 0x9A) folded[i + 1] = static_cast<char>(trail - 0x21);
       ++i;
@@ -83,13 +95,29 @@ std::string Fold(const std::string& name) {
 }
 
 // Characters of an ANSI name: a double-byte character of code page 932 counts once.
-std::size_t CharCount(const std::string& name) {
-  const bool dbcs = GetACP() == 932;
+std::size_t CharCount(const std::string& name, UINT codePage) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < name.size(); ++i, ++count) {
-    if (dbcs && IsDBCSLeadByte(static_cast<BYTE>(name[i])) && i + 1 < name.size()) ++i;
+    if (IsLeadByte(codePage, static_cast<BYTE>(name[i])) && i + 1 < name.size()) ++i;
   }
   return count;
+}
+
+// Whether a key name written into a [section] line of a hive of `codePage`
+// is read back as that one name: no backslash a reader of that code page
+// splits at, no lead byte at its end that would take the next backslash as
+// its trail, no line break.
+bool WritesWhole(const std::string& name, UINT codePage) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    auto c = static_cast<unsigned char>(name[i]);
+    if (IsLeadByte(codePage, c)) {
+      if (i + 1 == name.size() || name[i + 1] == '\r' || name[i + 1] == '\n') return false;
+      ++i;
+    } else if (c == '\\' || c == '\r' || c == '\n') {
+      return false;
+    }
+  }
+  return !name.empty();
 }
 
 LONG ErrorOfErrno(int error) {
@@ -111,8 +139,51 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Builds the key tree of a hive file; false with the line and the fault.
-bool BuildTree(const std::string& bytes, RegRoot root, HiveKey& tree, int& line, std::string& what) {
+// The code page a hive file's key names are written in: the one its record
+// names, or the reader's own for a file without one (or a version 5.00
+// export, whose names the parser converts to the reader's code page).
+// False, with the line, for a record of a code page this registry cannot read.
+bool RecordedCodePage(const std::string& bytes, UINT& codePage, int& line, std::string& what) {
+  codePage = GetACP();
+  bool header = false;
+  int number = 0;
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    std::size_t end = bytes.find('\n', pos);
+    if (end == std::string::npos) end = bytes.size();
+    std::string_view text(bytes.data() + pos, end - pos);
+    pos = end + 1;
+    ++number;
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+    if (text.empty()) continue;
+    if (!header) {
+      if (text != "REGEDIT4") return true;
+      header = true;
+      continue;
+    }
+    if (text.front() != ';') return true;  // the record comes before the first key
+    if (text.substr(0, kCodePageRecord.size()) != kCodePageRecord) continue;
+    std::string_view digits = text.substr(kCodePageRecord.size());
+    UINT value = 0;
+    bool ok = !digits.empty() && digits.size() <= 5;
+    for (char c : digits) {
+      ok = ok && c >= '0' && c <= '9';
+      value = value * 10 + static_cast<UINT>(c - '0');
+    }
+    if (!ok || (value != 932 && value != 1252)) {
+      line = number;
+      what = "key names in a code page this registry cannot read (it reads 932 and 1252)";
+      return false;
+    }
+    codePage = value;
+    return true;
+  }
+  return true;
+}
+
+// Builds the key tree of a hive file, splitting its key paths in the code
+// page they were written in; false with the line and the fault.
+bool BuildTree(const std::string& bytes, RegRoot root, UINT codePage, HiveKey& tree, int& line, std::string& what) {
   RegParseResult parsed = ParseRegText(bytes);
   if (!parsed.ok()) {
     line = parsed.errorLine;
@@ -129,7 +200,7 @@ bool BuildTree(const std::string& bytes, RegRoot root, HiveKey& tree, int& line,
     }
     switch (op.kind) {
       case RegOperation::Kind::CreateKey: {
-        if (SplitKeyPath(op.keyPath.c_str(), components) != ERROR_SUCCESS) {
+        if (SplitKeyPath(op.keyPath.c_str(), codePage, components) != ERROR_SUCCESS) {
           what = "bad key name (a leading backslash, or longer than 255 characters)";
           return false;
         }
@@ -157,8 +228,9 @@ bool BuildTree(const std::string& bytes, RegRoot root, HiveKey& tree, int& line,
   return true;
 }
 
-// One [section] per key, the key first and then its subkeys depth first.
-void AppendSections(std::string& out, std::string& path, const HiveKey& key) {
+// One [section] per key, the key first and then its subkeys depth first;
+// false with the full name of a key that would not be read back whole.
+bool AppendSections(std::string& out, std::string& path, const HiveKey& key, UINT codePage, std::string& badName) {
   out += "\r\n[";
   out += path;
   out += "]\r\n";
@@ -170,17 +242,24 @@ void AppendSections(std::string& out, std::string& path, const HiveKey& key) {
     const std::size_t length = path.size();
     path += '\\';
     path += subkey.name();
-    AppendSections(out, path, subkey);
+    if (!WritesWhole(subkey.name(), codePage)) {
+      badName = path;
+      return false;
+    }
+    if (!AppendSections(out, path, subkey, codePage, badName)) return false;
     path.resize(length);
   }
+  return true;
 }
 
-// The text of a hive file: the header, the keys.
-std::string HiveText(RegRoot root, const HiveKey& tree) {
-  std::string text = "REGEDIT4\r\n";
+// The text of a hive file: the header, the code-page record, the keys.
+bool HiveText(RegRoot root, const HiveKey& tree, UINT codePage, std::string& text, std::string& badName) {
+  text = "REGEDIT4\r\n";
+  text += kCodePageRecord;
+  text += std::to_string(codePage);
+  text += "\r\n";
   std::string path = RegRootName(root);
-  AppendSections(text, path, tree);
-  return text;
+  return AppendSections(text, path, tree, codePage, badName);
 }
 
 // Reads a hive file; ERROR_FILE_NOT_FOUND when there is none.
@@ -276,14 +355,17 @@ class FileLocks {
 bool SameName(const std::string& a, const std::string& b) { return a.size() == b.size() && Fold(a) == Fold(b); }
 
 LONG SplitKeyPath(const char* path, std::vector<std::string>& components) {
+  return SplitKeyPath(path, GetACP(), components);
+}
+
+LONG SplitKeyPath(const char* path, UINT codePage, std::vector<std::string>& components) {
   components.clear();
   if (path == nullptr || *path == '\0') return ERROR_SUCCESS;
   if (*path == '\\') return ERROR_BAD_PATHNAME;
-  const bool dbcs = GetACP() == 932;
   std::string current;
   for (const char* p = path; *p != '\0'; ++p) {
     auto c = static_cast<unsigned char>(*p);
-    if (dbcs && IsDBCSLeadByte(c) && p[1] != '\0') {
+    if (IsLeadByte(codePage, c) && p[1] != '\0') {
       current.append(p, 2);
       ++p;
       continue;
@@ -300,13 +382,13 @@ LONG SplitKeyPath(const char* path, std::vector<std::string>& components) {
   }
   if (!current.empty()) components.push_back(std::move(current));
   for (const std::string& name : components) {
-    if (CharCount(name) > kMaxKeyNameChars) return ERROR_INVALID_PARAMETER;
+    if (CharCount(name, codePage) > kMaxKeyNameChars) return ERROR_INVALID_PARAMETER;
   }
   return ERROR_SUCCESS;
 }
 
 LONG CheckValueName(const std::string& name) {
-  if (CharCount(name) > kMaxValueNameChars) return ERROR_INVALID_PARAMETER;
+  if (CharCount(name, GetACP()) > kMaxValueNameChars) return ERROR_INVALID_PARAMETER;
   if (name.find_first_of("\r\n") != std::string::npos) return ERROR_INVALID_PARAMETER;
   return ERROR_SUCCESS;
 }
@@ -473,15 +555,18 @@ LONG Hive::FilePath(std::string& path) const {
 void Hive::Rebuild() {
   tree_ = HiveKey();
   dirty_ = false;
+  codePage_ = GetACP();
   corruptText_.clear();
   // An empty file is an empty hive, like a missing one.
   if (bytes_.empty()) return;
   ++g_parseCount;
   HiveKey tree;
+  UINT codePage = 0;
   int line = 0;
   std::string what;
-  if (BuildTree(bytes_, root_, tree, line, what)) {
+  if (RecordedCodePage(bytes_, codePage, line, what) && BuildTree(bytes_, root_, codePage, tree, line, what)) {
     tree_ = std::move(tree);
+    codePage_ = codePage;
   } else {
     corruptText_ = loadedPath_ + ":" + std::to_string(line) + ": " + what;
   }
@@ -545,7 +630,12 @@ LONG Hive::Read(const std::function<LONG(const HiveKey& root)>& read) {
 
 LONG Hive::Prepare(const std::string& path, PendingSave& pending) {
   pending.path = path;
-  pending.text = HiveText(root_, tree_);
+  std::string badName;
+  if (!HiveText(root_, tree_, codePage_, pending.text, badName)) {
+    SetErrorText(path + ": the key name " + badName + " cannot be written in this hive's code page " +
+                 std::to_string(codePage_) + " (a reader would split it differently); nothing was written");
+    return ERROR_INVALID_PARAMETER;
+  }
   pending.temporary = path + ".tmp";
   RegistryFileCalls& calls = g_fileCalls;
   // Only the holder of the lock writes this name, so one left by a writer

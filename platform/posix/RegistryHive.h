@@ -28,12 +28,13 @@ constexpr std::size_t kMaxDepth = 512;
 bool SameName(const std::string& a, const std::string& b);
 
 // Splits a subkey path at its backslashes (not at a backslash that is the
-// second byte of a double-byte character). An empty or null path gives no
-// components; doubled and trailing backslashes are ignored. Returns
-// ERROR_SUCCESS, ERROR_BAD_PATHNAME (a leading backslash) or
-// ERROR_INVALID_PARAMETER (a name too long or one that cannot be written to
-// a hive file).
+// second byte of a double-byte character of `codePage`; the process's ANSI
+// code page when not given). An empty or null path gives no components;
+// doubled and trailing backslashes are ignored. Returns ERROR_SUCCESS,
+// ERROR_BAD_PATHNAME (a leading backslash) or ERROR_INVALID_PARAMETER (a
+// name too long or one that cannot be written to a hive file).
 LONG SplitKeyPath(const char* path, std::vector<std::string>& components);
+LONG SplitKeyPath(const char* path, UINT codePage, std::vector<std::string>& components);
 // ERROR_SUCCESS or ERROR_INVALID_PARAMETER for a value name.
 LONG CheckValueName(const std::string& name);
 
@@ -165,6 +166,7 @@ class Hive {
   std::string loadedPath_;  // the file the copy below came from
   Stamp stamp_;
   std::string bytes_;  // its content, so a write under the lock can skip a parse
+  UINT codePage_ = 0;  // the code page its key names are written in
   HiveKey tree_;
   bool dirty_ = false;       // tree_ holds a change bytes_ does not
   std::string corruptText_;  // "<path>:<line>: <what>" while the file is malformed

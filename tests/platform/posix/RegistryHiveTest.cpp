@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/RegImport.h"
 #include "platform/Registry.h"
 #include "platform/posix/RegistryTesting.h"
@@ -50,15 +51,17 @@ TEST(RegistryHive, EachRootHasItsFileInTheNamedFolder) {
   RegCloseKey(machine);
   RegCloseKey(user);
 
-  // The scratch keys the sandbox tracks are not made until asked for.
+  // The scratch keys the sandbox tracks are not made until asked for. The
+  // comment after the header records the code page of the key names.
+  const std::string header = "REGEDIT4\r\n; ANSI code page " + std::to_string(GetACP()) + "\r\n";
   EXPECT_EQ(
-      "REGEDIT4\r\n"
+      header +
       "\r\n[HKEY_LOCAL_MACHINE]\r\n"
       "\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n"
       "\r\n[HKEY_LOCAL_MACHINE\\Software\\A]\r\n\"x\"=\"1\"\r\n",
       ReadFile(sandbox.HiveFolder() + "/HKLM.reg"));
   EXPECT_EQ(
-      "REGEDIT4\r\n"
+      header +
       "\r\n[HKEY_CURRENT_USER]\r\n"
       "\r\n[HKEY_CURRENT_USER\\Software]\r\n"
       "\r\n[HKEY_CURRENT_USER\\Software\\B]\r\n\"y\"=dword:0000002a\r\n",

@@ -1,7 +1,8 @@
 // The native registry shared between processes: a change made by one is
 // seen by the other, two writing at once lose nothing, a writer or an import
-// killed at any moment leaves a whole hive behind, and a writer stopped under
-// the lock holds the others up only for a while.
+// killed at any moment leaves a whole hive behind, processes of different
+// code pages read one hive alike, and a writer stopped under the lock holds
+// the others up only for a while.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -27,6 +29,7 @@
 #include "platform/posix/RegistryTesting.h"
 #include "tests/platform/RegistryCalls.h"
 #include "tests/platform/posix/FileCalls.h"
+#include "tests/support/Env.h"
 #include "tests/support/RegistryFixture.h"
 
 extern char** environ;
@@ -220,6 +223,105 @@ TEST(RegistryProcesses, WriterKilledAtAnyMomentLeavesAWholeHive) {
                 RegEnumValueA(key, static_cast<DWORD>(have), name, &length, nullptr, nullptr, nullptr, nullptr));
       RegCloseKey(key);
     }
+  }
+}
+
+// The [section] lines of a hive file, in order.
+std::vector<std::string> KeyLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    if (text.compare(start, 1, "[") == 0) lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string Hex(const std::string& bytes) {
+  std::string out;
+  char digits[3];
+  for (unsigned char c : bytes) {
+    std::snprintf(digits, sizeof digits, "%02x", c);
+    out += digits;
+  }
+  return out;
+}
+
+// Runs reg_child in the given ANSI code page.
+std::string RunChildIn(const char* codePage, const std::vector<std::string>& args, int* status) {
+  zrtest::ScopedEnv acp("ZRADDRRES_ACP", codePage);
+  return RunChild(args, status);
+}
+
+// 表P is 95 5C 50 in code page 932, whose 5C is a trail byte but a backslash
+// to code page 1252. "Caf\xE9" ends in a letter of 1252 that is a lead byte
+// to 932, which would take the backslash after it as its trail.
+const char kTrailBackslash[] = "\x95\x5C" "P";
+const char kEndsInLeadByte[] = "Caf\xE9";
+
+TEST(RegistryProcesses, KeyPathsAreSplitInTheCodePageTheHiveWasWrittenIn) {
+  struct Case {
+    const char* name;
+    const char* writer;    // code page of the process that made the key
+    std::string key;       // below Ports
+    std::string subkey;    // below that, or empty
+    const char* rewriter;  // code page of the process that writes the hive next
+  };
+  const Case cases[] = {
+      {"a 932 name with a trail byte 5C, rewritten under 1252", "932", kTrailBackslash, "", "1252"},
+      {"a 1252 name ending in a 932 lead byte, rewritten under 932", "1252", kEndsInLeadByte, "Sub", "932"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    zrtest::RegistrySandbox sandbox;
+    const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+    const std::string path = "Ports\\" + c.key + (c.subkey.empty() ? "" : "\\" + c.subkey);
+    int status = -1;
+    RunChildIn(c.writer, {"set", "HKLM", path, "Address", "10.0.0.1"}, &status);
+    ASSERT_EQ(0, status);
+    const std::vector<std::string> before = KeyLines(ReadFile(hive));
+
+    RunChildIn(c.rewriter, {"set", "HKLM", "Other", "v", "x"}, &status);
+    ASSERT_EQ(0, status);
+    std::vector<std::string> after = KeyLines(ReadFile(hive));
+    after.erase(std::remove(after.begin(), after.end(), "[HKEY_LOCAL_MACHINE\\Other]"), after.end());
+    EXPECT_EQ(before, after);
+
+    // One key, named as written, for a process of either code page.
+    for (const char* codePage : {c.writer, c.rewriter}) {
+      SCOPED_TRACE(std::string("listed under ") + codePage);
+      EXPECT_EQ(Hex(c.key) + "\n", RunChildIn(codePage, {"keys", "HKLM", "Ports"}, &status));
+      EXPECT_EQ(0, status);
+    }
+    if (!c.subkey.empty()) {
+      EXPECT_EQ(Hex(c.subkey) + "\n", RunChildIn(c.writer, {"keys", "HKLM", "Ports\\" + c.key}, &status));
+    }
+  }
+}
+
+TEST(RegistryProcesses, ANameTheHiveCannotHoldInItsCodePageIsRefused) {
+  struct Case {
+    const char* name;
+    const char* hive;    // code page the hive is written in
+    const char* writer;  // code page of the process making the key
+    std::string key;
+  };
+  const Case cases[] = {
+      {"a 1252 name ending in a 932 lead byte, in a 932 hive", "932", "1252", kEndsInLeadByte},
+      {"a 932 name with a trail byte 5C, in a 1252 hive", "1252", "932", kTrailBackslash},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    zrtest::RegistrySandbox sandbox;
+    const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+    int status = -1;
+    RunChildIn(c.hive, {"set", "HKLM", "Ports\\First", "v", "x"}, &status);
+    ASSERT_EQ(0, status);
+    const std::string before = ReadFile(hive);
+    EXPECT_EQ("error 87\n", RunChildIn(c.writer, {"set", "HKLM", "Ports\\" + c.key, "v", "x"}, &status));
+    EXPECT_EQ(1, status);
+    EXPECT_EQ(before, ReadFile(hive));
   }
 }
 

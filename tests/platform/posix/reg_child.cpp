@@ -5,6 +5,7 @@
 //   reg_child fill ROOT PATH PREFIX FROM COUNT
 //       sets PREFIX%05d = i (REG_DWORD) for i = FROM .. FROM+COUNT-1, one call
 //       each, printing "done i" after each so a test knows how far it got
+//   reg_child keys ROOT PATH                  prints each subkey's name in hex
 //   reg_child import FILE                     imports a .reg file, "error N" when it fails
 //   reg_child hold FILE                       takes an exclusive flock on FILE,
 //       prints "held" and waits to be killed, as a writer stopped under the lock
@@ -26,7 +27,7 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: reg_child set|get|fill ROOT PATH ... | import FILE | hold FILE\n");
+  std::fprintf(stderr, "usage: reg_child set|get|fill|keys ROOT PATH ... | import FILE | hold FILE\n");
   return 2;
 }
 
@@ -91,6 +92,21 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", text);
     return 0;
+  }
+  if (verb == "keys" && argc == 4) {
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+    for (DWORD index = 0; rc == ERROR_SUCCESS; ++index) {
+      char name[512];
+      DWORD length = sizeof name;
+      rc = RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+      if (rc != ERROR_SUCCESS) break;
+      for (DWORD i = 0; i < length; ++i) std::printf("%02x", static_cast<unsigned char>(name[i]));
+      std::printf("\n");
+    }
+    if (key) RegCloseKey(key);
+    if (rc != ERROR_NO_MORE_ITEMS) std::printf("error %ld\n", static_cast<long>(rc));
+    return rc == ERROR_NO_MORE_ITEMS ? 0 : 1;
   }
   if (verb == "fill" && argc == 7) {
     HKEY key = Create(root, path);
