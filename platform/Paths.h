@@ -1,15 +1,22 @@
-// Where per-user files of the project go by default.
+// Where per-user files of the project go by default, and how they are opened.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace zrplatform {
 
 // The folder for log files when ZRLOGGING_DIR is not set: the temporary
-// folder on Windows; $XDG_STATE_HOME/zraddrres (or ~/.local/state/zraddrres) on POSIX.
+// folder on Windows; $XDG_STATE_HOME/zraddrres (or ~/.local/state/zraddrres)
+// on POSIX, "" when the user has no home.
 std::string DefaultLogFolder();
 
 // Creates a folder and its parents; true when it exists afterwards.
 bool MakeFolders(const std::string& path);
+
+// Opens a file to append to, creating it. On POSIX never through a symbolic
+// link, and only a regular file of this user (or root) in a folder of this
+// user (or root) that others cannot write to: null otherwise.
+std::FILE* OpenFileToAppend(const std::string& path);
 
 }  // namespace zrplatform

@@ -72,7 +72,7 @@ bool SameRegistryName(const char* a, const char* b);
 
 // The text of the last registry error that has more to say than its code
 // (on POSIX: a malformed hive file with its path and line, a hive lock held
-// too long, a key name the hive cannot hold).
+// too long, a file or folder refused, a key name the hive cannot hold).
 // Empty otherwise.
 const char* RegistryErrorText();
 

@@ -125,10 +125,12 @@ void ZrLogging::LogWrite(unsigned long level, const char* format, ...) {
   FormatTimeStamp(stamp, sizeof stamp);
   std::lock_guard<std::mutex> lock(m_pImpl->mutex);
   if (m_pImpl->file == nullptr) {
+    // No folder (a user without a home), or one the platform refuses: no log.
     std::string folder = LogFolder();
+    if (folder.empty()) return;
     zrplatform::MakeFolders(folder);
     std::string path = folder + "/" + (m_pImpl->name.empty() ? std::string("ZrLogging") : m_pImpl->name) + ".log";
-    m_pImpl->file = std::fopen(path.c_str(), "a");
+    m_pImpl->file = zrplatform::OpenFileToAppend(path);
     if (m_pImpl->file == nullptr) return;
   }
   std::fprintf(m_pImpl->file, "%s [%lu] %2lu %s\n", stamp, static_cast<unsigned long>(GetCurrentThreadId()), level,

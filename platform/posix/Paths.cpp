@@ -1,9 +1,13 @@
 #include "platform/Paths.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+
+#include "platform/posix/UserFolders.h"
 
 namespace zrplatform {
 
@@ -11,8 +15,8 @@ std::string DefaultLogFolder() {
   if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) {
     return std::string(state) + "/zraddrres";
   }
-  const char* home = std::getenv("HOME");
-  return std::string(home && *home ? home : "/tmp") + "/.local/state/zraddrres";
+  std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.local/state/zraddrres";
 }
 
 bool MakeFolders(const std::string& path) {
@@ -23,6 +27,22 @@ bool MakeFolders(const std::string& path) {
   }
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::FILE* OpenFileToAppend(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  if (!FolderRefusal(slash == std::string::npos ? "." : path.substr(0, slash)).empty()) return nullptr;
+  // Non-blocking, so that a FIFO in the file's place cannot hold the open up.
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK, 0644);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !FileRefusal(st).empty() || ::fcntl(fd, F_SETFL, O_APPEND) != 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  std::FILE* file = ::fdopen(fd, "a");
+  if (file == nullptr) ::close(fd);
+  return file;
 }
 
 }  // namespace zrplatform

@@ -5,7 +5,8 @@
 // Writes happen under an advisory lock on "<hive>.lock", waited for a bounded
 // time: re-read the file, apply the change, write "<hive>.tmp", sync it and
 // rename it over the hive, so a reader or a crash only ever sees a whole old
-// or a whole new file.
+// or a whole new file. The files are the user's own: none is opened through a
+// symbolic link, and a folder or file owned by another user is refused.
 // A hive file records the code page its key names are written in, so that a
 // process of another code page splits its key paths as the writer did.
 #include "platform/posix/RegistryHive.h"
@@ -28,6 +29,7 @@
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/posix/RegistryTesting.h"
+#include "platform/posix/UserFolders.h"
 
 namespace zrplatform {
 
@@ -125,12 +127,24 @@ LONG ErrorOfErrno(int error) {
     case EACCES:
     case EPERM:
     case EROFS:
+    case ELOOP:
       return ERROR_ACCESS_DENIED;
     case ENOMEM:
       return ERROR_NOT_ENOUGH_MEMORY;
     default:
       return ERROR_REGISTRY_IO_FAILED;
   }
+}
+
+LONG Refuse(const std::string& text) {
+  SetErrorText(text);
+  return ERROR_ACCESS_DENIED;
+}
+
+// The error of opening `path` with O_NOFOLLOW.
+LONG OpenError(const std::string& path, int error) {
+  if (error == ELOOP) return Refuse(path + ": a symbolic link; refused");
+  return ErrorOfErrno(error);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -262,14 +276,19 @@ bool HiveText(RegRoot root, const HiveKey& tree, UINT codePage, std::string& tex
   return AppendSections(text, path, tree, codePage, badName);
 }
 
-// Reads a hive file; ERROR_FILE_NOT_FOUND when there is none.
+// Reads a hive file, never through a symbolic link and only one of this
+// user's (or root's) in a folder of theirs. ERROR_FILE_NOT_FOUND when there is none.
 LONG ReadHiveFile(const std::string& path, std::string& bytes, Stamp& stamp) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorOfErrno(errno);
+  if (std::string why = FolderRefusal(FolderOf(path)); !why.empty()) return Refuse(why);
+  // Non-blocking, so that a FIFO in the hive's place cannot hold the open up.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? ERROR_FILE_NOT_FOUND : OpenError(path, errno);
   struct stat st;
   LONG rc = ERROR_SUCCESS;
   if (::fstat(fd, &st) != 0) {
     rc = ErrorOfErrno(errno);
+  } else if (std::string why = FileRefusal(st); !why.empty()) {
+    rc = Refuse(path + ": " + why);
   } else {
     stamp = Stamp::Of(st);
     bytes.clear();
@@ -291,11 +310,12 @@ LONG ReadHiveFile(const std::string& path, std::string& bytes, Stamp& stamp) {
   return rc;
 }
 
-// The hive file's stamp as its name shows it now.
+// The hive file's stamp as its name shows it now; a symbolic link is refused.
 LONG StampOfPath(const std::string& path, Stamp& stamp) {
   stamp = Stamp();
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0) {
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (S_ISLNK(st.st_mode)) return Refuse(path + ": a symbolic link; refused");
     stamp = Stamp::Of(st);
   } else if (errno != ENOENT && errno != ENOTDIR) {
     return ErrorOfErrno(errno);
@@ -307,10 +327,22 @@ LONG StampOfPath(const std::string& path, Stamp& stamp) {
 // a writer stopped while it holds the lock (a suspended import) must not
 // hold up every other writer for ever.
 LONG LockHiveFile(const std::string& path, int& lockFd) {
-  if (!MakeFolders(FolderOf(path))) return ErrorOfErrno(errno);
+  const std::string folder = FolderOf(path);
+  if (!MakeFolders(folder)) return ErrorOfErrno(errno);
+  if (std::string why = FolderRefusal(folder); !why.empty()) return Refuse(why);
   const std::string lockPath = path + ".lock";
-  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return ErrorOfErrno(errno);
+  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+  if (fd < 0) return OpenError(lockPath, errno);
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    int error = errno;
+    ::close(fd);
+    return ErrorOfErrno(error);
+  }
+  if (std::string why = FileRefusal(st); !why.empty()) {
+    ::close(fd);
+    return Refuse(lockPath + ": " + why);
+  }
   const auto wait = g_lockWait;
   const auto deadline = std::chrono::steady_clock::now() + wait;
   std::chrono::milliseconds pause(1);
@@ -546,8 +578,14 @@ LONG Hive::FilePath(std::string& path) const {
   } else if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') {
     path = config + std::string("/zraddrres") + fileName;
   } else {
-    const char* home = std::getenv("HOME");
-    path = std::string(home && *home ? home : "/tmp") + "/.config/zraddrres" + fileName;
+    // Never a shared folder in place of a missing home: anyone could plant a hive there.
+    std::string home = HomeFolder();
+    if (home.empty()) {
+      SetErrorText("the user hive has no folder: HOME is unset and the password database names no home for uid " +
+                   std::to_string(::geteuid()));
+      return ERROR_ACCESS_DENIED;
+    }
+    path = home + "/.config/zraddrres" + fileName;
   }
   return ERROR_SUCCESS;
 }
@@ -638,10 +676,12 @@ LONG Hive::Prepare(const std::string& path, PendingSave& pending) {
   }
   pending.temporary = path + ".tmp";
   RegistryFileCalls& calls = g_fileCalls;
-  // Only the holder of the lock writes this name, so one left by a writer
-  // that died is simply overwritten.
-  int fd = calls.openFile(pending.temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd < 0) return ErrorOfErrno(errno);
+  // Only the holder of the lock writes this name, so whatever is there (left
+  // by a writer that died, or put there by someone else) goes, and the new
+  // file is made afresh, never through a link.
+  ::unlink(pending.temporary.c_str());
+  int fd = calls.openFile(pending.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) return OpenError(pending.temporary, errno);
   pending.fd = fd;
   auto fail = [&](int error) {
     pending.Drop();

@@ -22,4 +22,6 @@ bool MakeFolders(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::FILE* OpenFileToAppend(const std::string& path) { return std::fopen(path.c_str(), "a"); }
+
 }  // namespace zrplatform
