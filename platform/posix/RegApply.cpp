@@ -28,7 +28,8 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
     bool* currentChanged = nullptr;
     std::vector<std::string> path;
     for (const RegOperation& op : operations) {
-      HiveEdit& hive = *std::find_if(all.begin(), all.end(), [&op](const HiveEdit& e) { return e.hive->root() == op.root; });
+      HiveEdit& hive =
+          *std::find_if(all.begin(), all.end(), [&op](const HiveEdit& e) { return e.hive->root() == op.root; });
       LONG opRc = ERROR_SUCCESS;
       switch (op.kind) {
         case RegOperation::Kind::CreateKey:

@@ -20,7 +20,8 @@ TEST(RegImport, AFaultLateInTheTextChangesNothing) {
   };
   const Case cases[] = {
       {"a value name longer than the registry takes", "\"" + std::string(16384, 'n') + "\"=\"x\"\r\n"},
-      {"a key name longer than the registry takes", "[HKEY_CURRENT_USER\\Elsewhere\\" + std::string(257, 'k') + "]\r\n"},
+      {"a key name longer than the registry takes",
+       "[HKEY_CURRENT_USER\\Elsewhere\\" + std::string(257, 'k') + "]\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

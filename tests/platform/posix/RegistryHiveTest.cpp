@@ -296,6 +296,8 @@ TEST(RegistryHive, MalformedFileFailsEveryCallAndIsKept) {
        "bad key name"},
       {"a key path with a leading backslash", "REGEDIT4\r\n\r\n\r\n[HKEY_LOCAL_MACHINE\\\\a]\r\n", 4,
        "bad key name"},
+      {"key names in a code page it cannot read",
+       "REGEDIT4\r\n; ANSI code page 1251\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n", 2, "code page"},
   };
   for (const MalformedCase& c : cases) {
     SCOPED_TRACE(c.name);
