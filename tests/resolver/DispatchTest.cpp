@@ -11,6 +11,7 @@
 #include "tests/support/Mode.h"
 #include "tests/support/RegistryFixture.h"
 #include "tests/support/RegistrySeed.h"
+#include "tests/support/ResolverAccess.h"
 
 namespace {
 
@@ -119,6 +120,41 @@ TEST_F(Dispatch, DirectPrintPortOnThe9xLineIsKindOneAndEndsTheSearch) {
     EXPECT_STREQ(m_address, "0080c7123456:00000001");
     Texts starts = Starts(log);
     EXPECT_EQ(std::count(starts.begin(), starts.end(), "GetIPAddressFromPort() Start !!"), 0);
+  }
+}
+
+TEST_F(Dispatch, DirectPrintValuesAreSwappedAroundTheFirstHyphen) {
+  ZR_SKIP_UNLESS(m_resolver.IsWindows9xLine(), "the direct-print reader answers only on the 9x line");
+  struct Case {
+    const char* port;
+    const char* value;
+    const char* address;  // null: not resolved here, and the search goes on
+  };
+  const Case cases[] = {
+      {"SB_Two", "AAAA-BBBB", "BBBB:AAAA"},
+      {"SB_Three", "A-B-C", "B-C:A"},  // the first hyphen splits
+      {"SB_Trailing", "00000001-", ":00000001"},
+      {"SB_Leading", "-0080c7123456", "0080c7123456:"},
+      {"SB_None", "0080c7123456", nullptr},
+      {"SB_Empty", "", nullptr},
+  };
+  std::string seed =
+      "REGEDIT4\n\n"
+      "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\JN Spoolbridge Port\\Ports]\n";
+  for (const Case& c : cases) seed += std::string("\"") + c.port + "\"=\"" + c.value + "\"\n";
+  ASSERT_TRUE(zrtest::SeedRegistry(seed));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.port);
+    CString address = "untouched";
+    int abort = 7;
+    EXPECT_EQ(ZrAddrResolutionTestAccess::Spoolbridge(m_resolver, c.port, address, abort), c.address ? 1 : 0);
+    EXPECT_EQ(abort, 0);
+    EXPECT_STREQ(address, c.address ? c.address : "untouched");
+
+    zrtest::LogCapture log;
+    m_resolver.GetAddressFromPort(c.port, m_address, &m_kind);
+    Texts starts = Starts(log);
+    EXPECT_EQ(std::count(starts.begin(), starts.end(), "GetIPAddressFromPort() Start !!"), c.address ? 0 : 1);
   }
 }
 

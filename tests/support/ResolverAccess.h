@@ -11,6 +11,9 @@ struct ZrAddrResolutionTestAccess {
   static unsigned long TimeoutValue(const char* valueName, unsigned long defaultTimeout) {
     return CZrAddrResolution::GetTimeoutValue(valueName, defaultTimeout);
   }
+  static int Spoolbridge(const CZrAddrResolution& resolver, const char* port, CString& address, int& abort) {
+    return resolver.GetIPXAddressFromSpoolbridgePort(port, address, abort);
+  }
   static int StoredAddress(const CZrAddrResolution& resolver, const char* port, CString& address,
                            ZRMONITOR::ConnectionType* kind) {
     return resolver.GetAddressFromRegistry(port, address, kind);
