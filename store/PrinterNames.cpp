@@ -63,6 +63,9 @@ int CZrAddrResolution::GetHostNameFromPrinterName(const char* printer, CString& 
 }
 
 int CZrAddrResolution::GetHostNameFromDirectPort(const CString& port, CString& host) {
+  // An empty name would open the monitor's own Ports key (or read its
+  // default value) and report what is there as this port's host.
+  if (port.IsEmpty()) return 0;
   CString keyPath;
   const char* valueName = nullptr;
   bool emptyIsAHost = false;

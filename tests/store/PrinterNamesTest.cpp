@@ -113,6 +113,10 @@ std::string MonitorsSeed() {
     seed += PortValue(m.first, "ZrLongestPort", Quoted(kLongest));
     seed += PortValue(m.first, "ZrTooLongPort", Quoted(kLongest + "h"));
   }
+  // What an empty port name would reach: the monitors' own Ports keys.
+  seed += PortValue(Monitor::Lpr, "", "\"lpr-ports-key.example\"");
+  seed += PortValue(Monitor::StandardTcpIp, "", "\"tcpip-ports-key.example\"");
+  seed += PortValue(Monitor::JnTqp, "", "\"tqp-ports-key.example\"");
   // A port only the Standard TCP/IP monitor knows.
   seed += PortValue(Monitor::StandardTcpIp, "ZrTcpIpOnlyPort", "\"tcpip-only.example\"");
   return seed;
@@ -139,6 +143,8 @@ const DirectPortCase kDirectPortCases[] = {
     // Each line asks its own monitor only.
     {"ZrTcpIpOnlyPort", nullptr, "tcpip-only.example", nullptr},
     {"LPT1:", nullptr, nullptr, nullptr},
+    // An empty name is no port, not the monitor's own Ports key.
+    {"", nullptr, nullptr, nullptr},
 };
 
 class PrinterNames : public testing::Test {
