@@ -35,32 +35,65 @@ class ErrorListener {
   std::string m_last;
 };
 
+// What the registry said, with the hive's own words where it has them.
+void SayRegistryError(const char* what, LONG rc) {
+  std::fprintf(stderr, "zraddrres: store list: %s failed with registry error %ld\n", what, static_cast<long>(rc));
+  if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
+}
+
+// The largest text the store reads back (NZrAddrRes::CRegMgr::Get).
+const DWORD kStoreValueBytes = 1024;
+
 int List(bool json) {
   nlohmann::json out = nlohmann::json::object();
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    for (DWORD index = 0;; ++index) {
-      char name[16384];
-      DWORD nameLength = sizeof name;
-      BYTE data[1024];
-      DWORD size = sizeof data;
-      DWORD type = 0;
-      LONG rc = RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &size);
-      if (rc == ERROR_NO_MORE_ITEMS) break;
-      if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
-      std::string value(reinterpret_cast<char*>(data), size);
-      while (!value.empty() && value.back() == '\0') value.pop_back();
-      std::string entry = ToUtf8(std::string(name, nameLength));
-      if (json) {
-        out[entry] = ToUtf8(value);
-      } else {
-        std::printf("%s\t%s\n", entry.c_str(), ToUtf8(value).c_str());
-      }
+  LONG rc = RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_READ, &key);
+  if (rc == ERROR_FILE_NOT_FOUND) {
+    rc = ERROR_NO_MORE_ITEMS;  // no store yet: nothing recorded
+  } else if (rc != ERROR_SUCCESS) {
+    SayRegistryError("opening the store", rc);
+    return 1;
+  }
+  int status = 0;
+  for (DWORD index = 0; rc == ERROR_SUCCESS; ++index) {
+    char name[16384];
+    DWORD nameLength = sizeof name;
+    BYTE data[kStoreValueBytes];
+    DWORD size = sizeof data;
+    DWORD type = 0;
+    rc = RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &size);
+    if (rc == ERROR_MORE_DATA) {
+      // Longer than the store reads: say so rather than leave it out unseen.
+      nameLength = sizeof name;
+      rc = RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size);
+      if (rc != ERROR_SUCCESS) break;
+      std::fprintf(stderr, "zraddrres: store list: %s holds %lu bytes, more than the %lu the store reads\n",
+                   ToUtf8(std::string(name, nameLength)).c_str(), static_cast<unsigned long>(size),
+                   static_cast<unsigned long>(kStoreValueBytes));
+      status = 1;
+      continue;
     }
-    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) break;
+    // Settings kept beside the entries (numbers) are not entries.
+    if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
+    std::string value(reinterpret_cast<char*>(data), size);
+    while (!value.empty() && value.back() == '\0') value.pop_back();
+    std::string entry = ToUtf8(std::string(name, nameLength));
+    if (json) {
+      out[entry] = ToUtf8(value);
+    } else {
+      std::printf("%s\t%s\n", entry.c_str(), ToUtf8(value).c_str());
+    }
+  }
+  if (key) RegCloseKey(key);
+  // Anything but the end of the list (a hive that turned malformed, a key
+  // deleted meanwhile) ends the listing: the next index would fail the same way.
+  if (rc != ERROR_NO_MORE_ITEMS) {
+    SayRegistryError("reading the store", rc);
+    return 1;
   }
   if (json) std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
-  return 0;
+  return status;
 }
 
 }  // namespace
