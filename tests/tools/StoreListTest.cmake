@@ -8,7 +8,10 @@ file(MAKE_DIRECTORY ${WORK})
 set(ENV{ZRADDRRES_REGISTRY} ${WORK}/registry)
 
 function(tool)
-  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  # Run in the work folder so file arguments can be relative: the Windows
+  # tool would take a Unix path's leading slash for an option.
+  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} WORKING_DIRECTORY ${WORK}
+                  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
   set(code "${code}" PARENT_SCOPE)
   set(out "${out}" PARENT_SCOPE)
   set(err "${err}" PARENT_SCOPE)
@@ -23,7 +26,7 @@ endfunction()
 
 function(import text)
   file(WRITE ${WORK}/import.reg "REGEDIT4\n\n${text}")
-  tool(reg import ${WORK}/import.reg)
+  tool(reg import import.reg)
   expect("reg import failed" code EQUAL 0)
 endfunction()
 
