@@ -91,6 +91,11 @@ class ZRADDRRES_API CZrAddrResolution {
   int GetIPAddressFromRemotePort(const char* port, CString& address) const;
   int GetIPAddressFromUNC(const char* port, CString& address) const;
   int GetIPAddressFromPNS(const char* port, CString& address) const;
+  // The per-user PNS settings: the use flag, and what the last discovery chose.
+  void GetPNSUseFlag(unsigned long& flag) const;
+  void SetPNSUseFlag(unsigned long flag) const;
+  void SetPNSServer(const char* server) const;
+  void SetPNSDevice(const char* device) const;
   int GetIPXAddressFromSpoolbridgePort(const char* port, CString& address, int& abort) const;
 
   // Lookup fields: changed by the const lookups, hence mutable.

@@ -50,25 +50,8 @@ class Store : public testing::Test {
     return text;
   }
 
-  struct Raw {
-    LONG rc = ERROR_FILE_NOT_FOUND;
-    DWORD type = REG_NONE;
-    std::string data;  // every byte, terminator included
-  };
-
-  // A value as the registry holds it, past the store.
-  static Raw RawValue(const char* valueName) {
-    Raw raw;
-    HKEY key = nullptr;
-    raw.rc = RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_QUERY_VALUE, &key);
-    if (raw.rc != ERROR_SUCCESS) return raw;
-    char data[2048];
-    DWORD size = sizeof data;
-    raw.rc = RegQueryValueExA(key, valueName, nullptr, &raw.type, reinterpret_cast<LPBYTE>(data), &size);
-    if (raw.rc == ERROR_SUCCESS) raw.data.assign(data, size);
-    RegCloseKey(key);
-    return raw;
-  }
+  using Raw = zrtest::StoreValue;
+  static Raw RawValue(const char* valueName) { return zrtest::ReadStoreValue(valueName); }
 
   static bool StoreKeyExists() {
     HKEY key = nullptr;

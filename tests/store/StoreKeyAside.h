@@ -53,4 +53,24 @@ class StoreKeyAside {
   std::string m_saved;
 };
 
+// A value of the store key as the registry holds it, past the library.
+struct StoreValue {
+  LONG rc = ERROR_FILE_NOT_FOUND;
+  DWORD type = REG_NONE;
+  std::string data;  // every byte, terminator included
+};
+
+inline StoreValue ReadStoreValue(const char* valueName) {
+  StoreValue value;
+  HKEY key = nullptr;
+  value.rc = RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_QUERY_VALUE, &key);
+  if (value.rc != ERROR_SUCCESS) return value;
+  char data[2048];
+  DWORD size = sizeof data;
+  value.rc = RegQueryValueExA(key, valueName, nullptr, &value.type, reinterpret_cast<LPBYTE>(data), &size);
+  if (value.rc == ERROR_SUCCESS) value.data.assign(data, size);
+  RegCloseKey(key);
+  return value;
+}
+
 }  // namespace zrtest

@@ -14,6 +14,9 @@ struct ZrAddrResolutionTestAccess {
   static int Spoolbridge(const CZrAddrResolution& resolver, const char* port, CString& address, int& abort) {
     return resolver.GetIPXAddressFromSpoolbridgePort(port, address, abort);
   }
+  static void GetPNSUseFlag(const CZrAddrResolution& resolver, unsigned long& flag) { resolver.GetPNSUseFlag(flag); }
+  static void SetPNSServer(const CZrAddrResolution& resolver, const char* text) { resolver.SetPNSServer(text); }
+  static void SetPNSDevice(const CZrAddrResolution& resolver, const char* text) { resolver.SetPNSDevice(text); }
   static int StoredAddress(const CZrAddrResolution& resolver, const char* port, CString& address,
                            ZRMONITOR::ConnectionType* kind) {
     return resolver.GetAddressFromRegistry(port, address, kind);
