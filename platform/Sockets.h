@@ -88,4 +88,16 @@ typedef void(WSAAPI* FreeAddrInfoFn)(struct addrinfo* list);
 typedef int(WSAAPI* GetNameInfoFn)(const struct sockaddr* address, socklen_t length, char* host, DWORD hostLength,
                                    char* service, DWORD serviceLength, int flags);
 
+// The datagram entries, with Winsock's signatures on both targets (lengths as
+// int, a const time-out for select); on POSIX the built-in "ws2_32.dll"
+// gives them Winsock's contract, WSANOTINITIALISED before WSAStartup included.
+typedef SOCKET(WSAAPI* SocketFn)(int family, int type, int protocol);
+typedef int(WSAAPI* SetSockOptFn)(SOCKET s, int level, int name, const char* value, int length);
+typedef int(WSAAPI* SendToFn)(SOCKET s, const char* data, int length, int flags, const struct sockaddr* to,
+                              int toLength);
+typedef int(WSAAPI* SelectFn)(int count, fd_set* read, fd_set* write, fd_set* except, const struct timeval* timeout);
+typedef int(WSAAPI* RecvFromFn)(SOCKET s, char* data, int length, int flags, struct sockaddr* from, int* fromLength);
+typedef int(WSAAPI* CloseSocketFn)(SOCKET s);
+typedef int(WSAAPI* GetLastErrorFn)();
+
 }  // namespace zrplatform

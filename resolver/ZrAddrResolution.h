@@ -91,6 +91,12 @@ class ZRADDRRES_API CZrAddrResolution {
   int GetIPAddressFromRemotePort(const char* port, CString& address) const;
   int GetIPAddressFromUNC(const char* port, CString& address) const;
   int GetIPAddressFromPNS(const char* port, CString& address) const;
+  // One PNS discovery exchange: at most two one-second attempts, the replies
+  // read and one chosen. 1 when it ran to its end, 0 when it could not run.
+  int PnsUdpBroadcast(unsigned short port, const char* name, CString& server, CString& device) const;
+  void ShowErrorMessage(int code) const;
+  // The one-second timer of an attempt; the thread ends with exit code 1.
+  static DWORD WINAPI TimerThreadProc(void* parameter);
   // The per-user PNS settings: the use flag, and what the last discovery chose.
   void GetPNSUseFlag(unsigned long& flag) const;
   void SetPNSUseFlag(unsigned long flag) const;

@@ -1,6 +1,7 @@
 // POSIX modules: dlopen/dlsym behind the Win32 names. The socket library
-// "ws2_32.dll" is built in: its name-service entries call the C library's and
-// report failures with Winsock's codes, so callers see what Windows gives them.
+// "ws2_32.dll" is built in: its name-service and datagram entries call the C
+// library's and report failures with Winsock's codes, so callers see what
+// Windows gives them.
 #include "platform/Modules.h"
 
 #include <dlfcn.h>
@@ -10,6 +11,7 @@
 #include <cstring>
 
 #include "platform/Sockets.h"
+#include "platform/posix/SocketEntries.h"
 
 namespace {
 
@@ -69,6 +71,13 @@ FARPROC Ws2Entry(const char* name) {
       {"gethostbyaddr", reinterpret_cast<FARPROC>(&::gethostbyaddr)},
       {"inet_addr", reinterpret_cast<FARPROC>(&::inet_addr)},
       {"inet_ntoa", reinterpret_cast<FARPROC>(&::inet_ntoa)},
+      {"socket", reinterpret_cast<FARPROC>(&zrplatform::posix::Ws2Socket)},
+      {"setsockopt", reinterpret_cast<FARPROC>(&zrplatform::posix::Ws2SetSockOpt)},
+      {"sendto", reinterpret_cast<FARPROC>(&zrplatform::posix::Ws2SendTo)},
+      {"select", reinterpret_cast<FARPROC>(&zrplatform::posix::Ws2Select)},
+      {"recvfrom", reinterpret_cast<FARPROC>(&zrplatform::posix::Ws2RecvFrom)},
+      {"closesocket", reinterpret_cast<FARPROC>(&zrplatform::posix::Ws2CloseSocket)},
+      {"WSAGetLastError", reinterpret_cast<FARPROC>(&zrplatform::posix::Ws2GetLastError)},
   };
   for (const Entry& e : entries) {
     if (std::strcmp(e.name, name) == 0) return e.proc;

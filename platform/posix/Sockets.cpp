@@ -4,6 +4,9 @@
 
 #include <unistd.h>
 
+#include <sys/select.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -12,6 +15,9 @@ namespace {
 // A code set by WSASetLastError holds until the next failing system call
 // changes errno; after that, errno speaks.
 thread_local int t_socketError = 0;
+// WSAStartup calls not yet matched by WSACleanup: none, and the datagram
+// entries fail with WSANOTINITIALISED, as Windows' do.
+std::atomic<int> g_startups{0};
 thread_local int t_errnoWhenSet = 0;
 
 int WinsockErrorFromErrno(int code) {
@@ -57,6 +63,7 @@ int WinsockErrorFromErrno(int code) {
 }  // namespace
 
 int WSAStartup(WORD version, LPWSADATA data) {
+  g_startups.fetch_add(1);
   if (data != nullptr) {
     std::memset(data, 0, sizeof *data);
     data->wVersion = version;
@@ -67,7 +74,15 @@ int WSAStartup(WORD version, LPWSADATA data) {
   return 0;
 }
 
-int WSACleanup() { return 0; }
+int WSACleanup() {
+  // As on Windows: one cleanup per start-up; one too many fails.
+  int now = g_startups.load();
+  while (now > 0 && !g_startups.compare_exchange_weak(now, now - 1)) {
+  }
+  if (now > 0) return 0;
+  WSASetLastError(WSANOTINITIALISED);
+  return SOCKET_ERROR;
+}
 
 int WSAGetLastError() { return errno == t_errnoWhenSet ? t_socketError : WinsockErrorFromErrno(errno); }
 
@@ -81,3 +96,93 @@ int closesocket(SOCKET s) {
   WSASetLastError(WinsockErrorFromErrno(errno));
   return SOCKET_ERROR;
 }
+
+namespace zrplatform::posix {
+
+namespace {
+
+// A call made before the socket library was started fails as on Windows.
+bool Started() {
+  if (g_startups.load() > 0) return true;
+  WSASetLastError(WSANOTINITIALISED);
+  return false;
+}
+
+template <typename Result>
+Result Failed(Result result) {
+  WSASetLastError(WinsockErrorFromErrno(errno));
+  return result;
+}
+
+}  // namespace
+
+SOCKET WSAAPI Ws2Socket(int family, int type, int protocol) {
+  if (!Started()) return INVALID_SOCKET;
+  int s = ::socket(family, type | SOCK_CLOEXEC, protocol);
+  return s >= 0 ? s : Failed(INVALID_SOCKET);
+}
+
+int WSAAPI Ws2SetSockOpt(SOCKET s, int level, int name, const char* value, int length) {
+  if (!Started()) return SOCKET_ERROR;
+  if (length < 0) {
+    WSASetLastError(WSAEFAULT);
+    return SOCKET_ERROR;
+  }
+  return ::setsockopt(s, level, name, value, static_cast<socklen_t>(length)) == 0 ? 0 : Failed(SOCKET_ERROR);
+}
+
+int WSAAPI Ws2SendTo(SOCKET s, const char* data, int length, int flags, const sockaddr* to, int toLength) {
+  if (!Started()) return SOCKET_ERROR;
+  if (length < 0 || toLength < 0) {
+    WSASetLastError(WSAEFAULT);
+    return SOCKET_ERROR;
+  }
+  ssize_t sent = ::sendto(s, data, static_cast<std::size_t>(length), flags | MSG_NOSIGNAL, to,
+                          static_cast<socklen_t>(toLength));
+  return sent >= 0 ? static_cast<int>(sent) : Failed(SOCKET_ERROR);
+}
+
+int WSAAPI Ws2Select(int, fd_set* read, fd_set* write, fd_set* except, const timeval* timeout) {
+  if (!Started()) return SOCKET_ERROR;
+  // Winsock ignores the count; here it is the highest descriptor in the sets plus one.
+  int count = 0;
+  for (int fd = FD_SETSIZE - 1; fd >= 0 && count == 0; --fd) {
+    if ((read && FD_ISSET(fd, read)) || (write && FD_ISSET(fd, write)) || (except && FD_ISSET(fd, except))) {
+      count = fd + 1;
+    }
+  }
+  // select may change its time-out; the caller's stays as it was.
+  timeval wait = {};
+  if (timeout) wait = *timeout;
+  int ready = ::select(count, read, write, except, timeout ? &wait : nullptr);
+  return ready >= 0 ? ready : Failed(SOCKET_ERROR);
+}
+
+int WSAAPI Ws2RecvFrom(SOCKET s, char* data, int length, int flags, sockaddr* from, int* fromLength) {
+  if (!Started()) return SOCKET_ERROR;
+  if (length < 0 || (fromLength && *fromLength < 0)) {
+    WSASetLastError(WSAEFAULT);
+    return SOCKET_ERROR;
+  }
+  socklen_t size = fromLength ? static_cast<socklen_t>(*fromLength) : 0;
+  // MSG_TRUNC gives the datagram's whole length: one longer than the buffer
+  // fails with WSAEMSGSIZE, its first part in the buffer, as on Windows.
+  ssize_t got = ::recvfrom(s, data, static_cast<std::size_t>(length), flags | MSG_TRUNC, from,
+                           fromLength ? &size : nullptr);
+  if (got < 0) return Failed(SOCKET_ERROR);
+  if (fromLength) *fromLength = static_cast<int>(size);
+  if (got > length) {
+    WSASetLastError(WSAEMSGSIZE);
+    return SOCKET_ERROR;
+  }
+  return static_cast<int>(got);
+}
+
+int WSAAPI Ws2CloseSocket(SOCKET s) {
+  if (!Started()) return SOCKET_ERROR;
+  return closesocket(s);
+}
+
+int WSAAPI Ws2GetLastError() { return WSAGetLastError(); }
+
+}  // namespace zrplatform::posix

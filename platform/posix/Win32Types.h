@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// Calling conventions mean nothing here.
+#define WINAPI
+
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;

@@ -19,6 +19,11 @@ struct Script {
   void (*release)() = nullptr;
   int (*calls)(const char*) = nullptr;
   int (*blocked)() = nullptr;
+  void (*enableDatagrams)() = nullptr;
+  void (*failCall)(const char*, int) = nullptr;
+  void (*queueDatagram)(int, const char*, int) = nullptr;
+  int (*request)(int, char*, int, char*, int) = nullptr;
+  int (*openSockets)() = nullptr;
 };
 
 template <typename F>
@@ -42,6 +47,11 @@ Script& Load(FakeNameService::Api api) {
     Find(s.module, "FakeWs2Release", s.release);
     Find(s.module, "FakeWs2Calls", s.calls);
     Find(s.module, "FakeWs2Blocked", s.blocked);
+    Find(s.module, "FakeWs2EnableDatagrams", s.enableDatagrams);
+    Find(s.module, "FakeWs2FailCall", s.failCall);
+    Find(s.module, "FakeWs2QueueDatagram", s.queueDatagram);
+    Find(s.module, "FakeWs2Request", s.request);
+    Find(s.module, "FakeWs2OpenSockets", s.openSockets);
   }
   return s;
 }
@@ -100,5 +110,27 @@ void FakeNameService::Release() { g_current->release(); }
 int FakeNameService::Calls(const std::string& nameOrAddress) const { return g_current->calls(nameOrAddress.c_str()); }
 
 int FakeNameService::Blocked() const { return g_current->blocked(); }
+
+void FakeNameService::EnableDatagrams() { g_current->enableDatagrams(); }
+
+void FakeNameService::FailCall(const std::string& call, int code) { g_current->failCall(call.c_str(), code); }
+
+void FakeNameService::QueueDatagram(int afterRequest, const std::string& bytes) {
+  g_current->queueDatagram(afterRequest, bytes.data(), static_cast<int>(bytes.size()));
+}
+
+std::vector<FakeNameService::Request> FakeNameService::Requests() const {
+  std::vector<Request> requests;
+  for (int index = 0;; ++index) {
+    char bytes[2048];
+    char destination[128] = {};
+    int length = g_current->request(index, bytes, sizeof bytes, destination, sizeof destination);
+    if (length < 0) break;
+    requests.push_back({std::string(bytes, static_cast<std::size_t>(length < 2048 ? length : 2048)), destination});
+  }
+  return requests;
+}
+
+int FakeNameService::OpenSockets() const { return g_current->openSockets(); }
 
 }  // namespace zrtest

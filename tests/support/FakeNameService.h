@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zrtest {
 
@@ -32,6 +33,21 @@ class FakeNameService {
   int Calls(const std::string& nameOrAddress) const;
   // How many calls are blocked right now.
   int Blocked() const;
+
+  // The datagram side. Until EnableDatagrams there is no network: socket()
+  // fails with WSAENETDOWN.
+  void EnableDatagrams();
+  // Makes one call (socket, setsockopt, sendto, select, recvfrom, closesocket)
+  // fail with a Winsock error code.
+  void FailCall(const std::string& call, int code);
+  // A reply that becomes readable once request number `afterRequest` (from 1) went out.
+  void QueueDatagram(int afterRequest, const std::string& bytes);
+  struct Request {
+    std::string bytes;
+    std::string destination;  // "a.b.c.d:port"
+  };
+  std::vector<Request> Requests() const;
+  int OpenSockets() const;
 };
 
 }  // namespace zrtest

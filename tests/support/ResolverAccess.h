@@ -14,6 +14,12 @@ struct ZrAddrResolutionTestAccess {
   static int Spoolbridge(const CZrAddrResolution& resolver, const char* port, CString& address, int& abort) {
     return resolver.GetIPXAddressFromSpoolbridgePort(port, address, abort);
   }
+  static int PnsUdpBroadcast(const CZrAddrResolution& resolver, const char* name, CString& server, CString& device) {
+    return resolver.PnsUdpBroadcast(14717, name, server, device);
+  }
+  static int AddressFromPNS(const CZrAddrResolution& resolver, const char* port, CString& address) {
+    return resolver.GetIPAddressFromPNS(port, address);
+  }
   static void GetPNSUseFlag(const CZrAddrResolution& resolver, unsigned long& flag) { resolver.GetPNSUseFlag(flag); }
   static void SetPNSServer(const CZrAddrResolution& resolver, const char* text) { resolver.SetPNSServer(text); }
   static void SetPNSDevice(const CZrAddrResolution& resolver, const char* text) { resolver.SetPNSDevice(text); }

@@ -7,6 +7,9 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -103,6 +106,42 @@ hostent* FillHostEntry(const std::string& name, const in_addr* address) {
 
 const int kHostNotFound = 11001;  // WSAHOST_NOT_FOUND
 
+// A datagram network of one socket: the requests sent are kept, and the
+// replies the test queued become readable once the request they follow has
+// gone out. Without EnableDatagrams there is no network (socket() fails with
+// WSAENETDOWN), so no test sends anything anywhere by accident.
+struct Datagrams {
+  std::mutex mutex;
+  bool enabled = false;
+  std::map<std::string, int> failing;  // call -> Winsock error code
+  std::vector<std::pair<int, std::string>> queued;  // (after request N, bytes)
+  std::vector<std::string> requests;
+  std::vector<std::string> destinations;  // "a.b.c.d:port"
+  int openSockets = 0;
+  bool broadcast = false;
+};
+
+Datagrams& TheDatagrams() {
+  static Datagrams* datagrams = new Datagrams;
+  return *datagrams;
+}
+
+thread_local int t_lastError = 0;
+
+// A small descriptor number: the caller puts it in an fd_set, whose size is
+// bounded on POSIX.
+const SOCKET kFakeSocket = 1000;
+const int kNetworkDown = 10050;  // WSAENETDOWN
+const int kNotSocket = 10038;    // WSAENOTSOCK
+
+// True (with the error set) when the test made this call fail.
+bool Fails(Datagrams& d, const char* call) {
+  auto found = d.failing.find(call);
+  if (found == d.failing.end()) return false;
+  t_lastError = found->second;
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -170,8 +209,151 @@ hostent* WSAAPI FakeGetHostByAddr(const char* address, int length, int family) {
   return FillHostEntry(name, &v4);
 }
 
+SOCKET WSAAPI FakeSocket(int, int, int) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  if (!d.enabled) {
+    t_lastError = kNetworkDown;
+    return INVALID_SOCKET;
+  }
+  if (Fails(d, "socket")) return INVALID_SOCKET;
+  ++d.openSockets;
+  return kFakeSocket;
+}
+
+int WSAAPI FakeSetSockOpt(SOCKET s, int level, int name, const char* value, int length) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  if (Fails(d, "setsockopt")) return SOCKET_ERROR;
+  if (s != kFakeSocket) {
+    t_lastError = kNotSocket;
+    return SOCKET_ERROR;
+  }
+  if (level == SOL_SOCKET && name == SO_BROADCAST && value != nullptr && length >= 1) d.broadcast = *value != 0;
+  return 0;
+}
+
+int WSAAPI FakeSendTo(SOCKET s, const char* data, int length, int, const sockaddr* to, int) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  if (Fails(d, "sendto")) return SOCKET_ERROR;
+  if (s != kFakeSocket) {
+    t_lastError = kNotSocket;
+    return SOCKET_ERROR;
+  }
+  d.requests.emplace_back(data, static_cast<std::size_t>(length));
+  std::string destination = to ? NumericText(to) : std::string();
+  if (to && to->sa_family == AF_INET) {
+    destination += ":" + std::to_string(ntohs(reinterpret_cast<const sockaddr_in*>(to)->sin_port));
+  }
+  d.destinations.push_back(d.broadcast ? destination : destination + " (broadcast not enabled)");
+  return length;
+}
+
+// Readable when a queued reply follows a request that has gone out; else the
+// wait passes as a real one would.
+int WSAAPI FakeSelect(int, fd_set*, fd_set*, fd_set*, const timeval* timeout) {
+  {
+    Datagrams& d = TheDatagrams();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    if (Fails(d, "select")) return SOCKET_ERROR;
+    for (const auto& reply : d.queued) {
+      if (reply.first <= static_cast<int>(d.requests.size())) return 1;
+    }
+  }
+  if (timeout) std::this_thread::sleep_for(std::chrono::microseconds(timeout->tv_sec * 1000000L + timeout->tv_usec));
+  t_lastError = 0;
+  return 0;
+}
+
+int WSAAPI FakeRecvFrom(SOCKET, char* data, int length, int, sockaddr* from, int* fromLength) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  if (Fails(d, "recvfrom")) return SOCKET_ERROR;
+  for (auto it = d.queued.begin(); it != d.queued.end(); ++it) {
+    if (it->first > static_cast<int>(d.requests.size())) continue;
+    std::string bytes = std::move(it->second);
+    d.queued.erase(it);
+    if (from && fromLength && *fromLength >= static_cast<int>(sizeof(sockaddr_in))) {
+      sockaddr_in* sender = reinterpret_cast<sockaddr_in*>(from);
+      std::memset(sender, 0, sizeof *sender);
+      sender->sin_family = AF_INET;
+      sender->sin_port = htons(14717);
+      inet_pton(AF_INET, "192.0.2.1", &sender->sin_addr);
+      *fromLength = sizeof(sockaddr_in);
+    }
+    std::size_t copied = bytes.size() < static_cast<std::size_t>(length) ? bytes.size() : static_cast<std::size_t>(length);
+    std::memcpy(data, bytes.data(), copied);
+    // Winsock's rule for a datagram longer than the buffer.
+    if (bytes.size() > copied) {
+      t_lastError = 10040;  // WSAEMSGSIZE
+      return SOCKET_ERROR;
+    }
+    return static_cast<int>(copied);
+  }
+  t_lastError = 10035;  // WSAEWOULDBLOCK
+  return SOCKET_ERROR;
+}
+
+int WSAAPI FakeCloseSocket(SOCKET s) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  if (s == kFakeSocket) --d.openSockets;
+  if (Fails(d, "closesocket")) return SOCKET_ERROR;
+  return 0;
+}
+
+int WSAAPI FakeWSAGetLastError(void) { return t_lastError; }
+
+void FakeWs2EnableDatagrams(void) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  d.enabled = true;
+}
+
+void FakeWs2FailCall(const char* call, int code) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  d.failing[call] = code;
+}
+
+void FakeWs2QueueDatagram(int afterRequest, const char* bytes, int length) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  d.queued.emplace_back(afterRequest, std::string(bytes, static_cast<std::size_t>(length)));
+}
+
+int FakeWs2Request(int index, char* buffer, int size, char* destination, int destinationSize) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  if (index < 0 || index >= static_cast<int>(d.requests.size())) return -1;
+  const std::string& request = d.requests[static_cast<std::size_t>(index)];
+  std::size_t copied = request.size() < static_cast<std::size_t>(size) ? request.size() : static_cast<std::size_t>(size);
+  std::memcpy(buffer, request.data(), copied);
+  std::snprintf(destination, static_cast<std::size_t>(destinationSize), "%s",
+                d.destinations[static_cast<std::size_t>(index)].c_str());
+  return static_cast<int>(request.size());
+}
+
+int FakeWs2OpenSockets(void) {
+  Datagrams& d = TheDatagrams();
+  std::lock_guard<std::mutex> lock(d.mutex);
+  return d.openSockets;
+}
+
 void FakeWs2Reset(void) {
   FakeWs2Release();
+  {
+    Datagrams& d = TheDatagrams();
+    std::lock_guard<std::mutex> lock(d.mutex);
+    d.enabled = false;
+    d.failing.clear();
+    d.queued.clear();
+    d.requests.clear();
+    d.destinations.clear();
+    d.openSockets = 0;
+    d.broadcast = false;
+  }
   Script& s = TheScript();
   std::lock_guard<std::mutex> lock(s.mutex);
   s.forward.clear();

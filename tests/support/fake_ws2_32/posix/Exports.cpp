@@ -19,3 +19,31 @@ FAKE_EXPORT hostent* gethostbyname(const char* name) { return FakeGetHostByName(
 FAKE_EXPORT hostent* gethostbyaddr(const void* address, socklen_t length, int family) {
   return FakeGetHostByAddr(static_cast<const char*>(address), static_cast<int>(length), family);
 }
+// The datagram entries with Winsock's signatures, under the names the library
+// looks up. The C library declares some of those names with its own
+// signatures, so the symbols are named through asm labels.
+FAKE_EXPORT SOCKET FakeSocketEntry(int family, int type, int protocol) __asm__("socket");
+SOCKET FakeSocketEntry(int family, int type, int protocol) { return FakeSocket(family, type, protocol); }
+FAKE_EXPORT int FakeSetSockOptEntry(SOCKET s, int level, int name, const char* value, int length) __asm__("setsockopt");
+int FakeSetSockOptEntry(SOCKET s, int level, int name, const char* value, int length) {
+  return FakeSetSockOpt(s, level, name, value, length);
+}
+FAKE_EXPORT int FakeSendToEntry(SOCKET s, const char* data, int length, int flags, const sockaddr* to, int toLength)
+    __asm__("sendto");
+int FakeSendToEntry(SOCKET s, const char* data, int length, int flags, const sockaddr* to, int toLength) {
+  return FakeSendTo(s, data, length, flags, to, toLength);
+}
+FAKE_EXPORT int FakeSelectEntry(int count, fd_set* read, fd_set* write, fd_set* except, const timeval* timeout)
+    __asm__("select");
+int FakeSelectEntry(int count, fd_set* read, fd_set* write, fd_set* except, const timeval* timeout) {
+  return FakeSelect(count, read, write, except, timeout);
+}
+FAKE_EXPORT int FakeRecvFromEntry(SOCKET s, char* data, int length, int flags, sockaddr* from, int* fromLength)
+    __asm__("recvfrom");
+int FakeRecvFromEntry(SOCKET s, char* data, int length, int flags, sockaddr* from, int* fromLength) {
+  return FakeRecvFrom(s, data, length, flags, from, fromLength);
+}
+FAKE_EXPORT int FakeCloseSocketEntry(SOCKET s) __asm__("closesocket");
+int FakeCloseSocketEntry(SOCKET s) { return FakeCloseSocket(s); }
+FAKE_EXPORT int FakeLastErrorEntry() __asm__("WSAGetLastError");
+int FakeLastErrorEntry() { return FakeWSAGetLastError(); }
