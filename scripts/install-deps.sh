@@ -26,6 +26,7 @@ have_cmd hyperfine || need+=(hyperfine)
 have_cmd ip || need+=(iproute2)
 have_cmd locale-gen || need+=(locales)
 have_cmd flock || need+=(util-linux)
+have_cmd python3 || need+=(python3)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "install-deps: installing ${need[*]}"
