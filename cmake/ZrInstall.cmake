@@ -12,7 +12,8 @@ install(TARGETS ZrAddrRes ZrLogging VdOem EXPORT ZrAddrResTargets
 install(TARGETS zraddrres RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The three public headers sit at the top; what they include keeps its folder.
-install(FILES resolver/ZrAddrResolution.h lookup/ThreadChecker.h DESTINATION ${ZR_INCLUDE_DEST})
+install(FILES resolver/ZrAddrResolution.h resolver/ZrAddrResDiagnostics.h lookup/ThreadChecker.h
+        DESTINATION ${ZR_INCLUDE_DEST})
 install(FILES store/RegMgr.h DESTINATION ${ZR_INCLUDE_DEST})
 install(FILES portmon/RegKeyHolder.h DESTINATION ${ZR_INCLUDE_DEST}/portmon)
 install(FILES resolver/ZrAddrResExport.h DESTINATION ${ZR_INCLUDE_DEST}/resolver)

@@ -68,6 +68,8 @@ class ZRADDRRES_API CZrAddrResolution {
  private:
   // Tests reach the private steps through this one door.
   friend struct ZrAddrResolutionTestAccess;
+  // Support tools run single steps through this one.
+  friend struct ZrAddrResDiagnostics;
 
   // The lookup the port readers use: 5000 ms, refused after a time-out of this object.
   int GetIPAddressFromHostName(const char* host, CString& address) const;

@@ -7,9 +7,12 @@
 #include <iterator>
 #include <mutex>
 
+#include <ZrAddrResDiagnostics.h>
 #include <ZrAddrResolution.h>
 
 #include "platform/RegImport.h"
+#include "tools/zraddrres/Text.h"
+#include "vdoem/VdOem.h"
 #include "zrlogging/ZrLogging.h"
 
 namespace zrtool {
@@ -126,6 +129,84 @@ int Reverse(const LookupOptions& options) {
     result = resolver.GetHostFromIPAddress(options.text.c_str(), host, options.timeout);
   }
   return PrintLookup(options, "address", result, resolver.IsTimeOutedForHost() != 0, host);
+}
+
+namespace {
+
+// The PNS values under the user's store key, as the registry holds them.
+struct PnsRecord {
+  bool switchedOff = false;  // "PNS" is the number 0
+  std::string server;        // "PNSServer"
+  std::string device;        // "PNSDeviceAddress"
+};
+
+std::string StoreText(HKEY key, const char* name) {
+  char data[1024] = {};
+  DWORD size = sizeof data - 1;
+  DWORD type = REG_NONE;
+  if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(data), &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return std::string();
+  }
+  return std::string(data);
+}
+
+PnsRecord ReadPnsRecord() {
+  PnsRecord record;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return record;
+  DWORD flag = 1;
+  DWORD size = sizeof flag;
+  DWORD type = REG_NONE;
+  if (RegQueryValueExA(key, "PNS", nullptr, &type, reinterpret_cast<LPBYTE>(&flag), &size) == ERROR_SUCCESS &&
+      type == REG_DWORD) {
+    record.switchedOff = flag == 0;
+  }
+  record.server = StoreText(key, "PNSServer");
+  record.device = StoreText(key, "PNSDeviceAddress");
+  RegCloseKey(key);
+  return record;
+}
+
+}  // namespace
+
+int Pns(const PnsOptions& options) {
+  if (options.name.compare(0, 2, "\\\\") != 0) {
+    std::fprintf(stderr, "zraddrres: pns asks for UNC names only (\\\\server\\queue), not %s\n", options.name.c_str());
+    return 2;
+  }
+  CZrAddrResolution resolver;
+  CString address;
+  int found;
+  {
+    Trace trace(options.trace);
+    found = ZrAddrResDiagnostics::AddressFromPNS(resolver, options.name.c_str(), address);
+  }
+  PnsRecord record = ReadPnsRecord();
+  std::string reason;
+  if (record.switchedOff) {
+    reason = "PNS discovery is switched off for this user (\"PNS\" = 0 under HKEY_CURRENT_USER\\" +
+             std::string(c_lpszKeyPath_AddrRes) + ")";
+  } else if (record.server.empty()) {
+    reason = "no PNS server answered with a complete reply";
+  } else if (!found) {
+    reason = "the device field is not an address";
+  }
+  std::string text = found ? std::string(address, address.GetLength()) : std::string();
+  if (options.json) {
+    nlohmann::json out = {{"name", ToUtf8(options.name)},
+                          {"address", found ? nlohmann::json(ToUtf8(text)) : nlohmann::json(nullptr)},
+                          {"recorded",
+                           {{"PNS", record.switchedOff ? 0 : 1},
+                            {"PNSServer", ToUtf8(record.server)},
+                            {"PNSDeviceAddress", ToUtf8(record.device)}}}};
+    if (!found) out["reason"] = reason;
+    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  } else {
+    std::printf("server\t%s\ndevice\t%s\naddress\t%s\n", ToUtf8(record.server).c_str(), ToUtf8(record.device).c_str(),
+                found ? ToUtf8(text).c_str() : ("none: " + reason).c_str());
+  }
+  return found ? 0 : 1;
 }
 
 int Printer(const std::string& printer, bool json) {

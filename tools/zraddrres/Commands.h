@@ -29,6 +29,17 @@ struct LookupOptions {
 // Host name to address, and address to host name; exit 1 when not found or timed out.
 int Host(const LookupOptions& options);
 int Reverse(const LookupOptions& options);
+struct PnsOptions {
+  std::string name;  // a UNC name, \\server\queue
+  bool json = false;
+  bool trace = false;
+};
+
+// One PNS discovery for a UNC name, as the UNC reader runs it: what was
+// chosen (and recorded for the user) and the address taken from it; exit 1
+// when no address came of it, 2 for a name that is no UNC name.
+int Pns(const PnsOptions& options);
+
 // The host name of a printer's direct TCP/IP port; exit 1 when it has none.
 int Printer(const std::string& printer, bool json);
 int RegImport(const std::string& file);

@@ -40,6 +40,13 @@ int main(int argc, char** argv) {
   reverseCommand->add_flag("--json", reverse.json, "Print the result as JSON");
   reverseCommand->add_flag("--trace", reverse.trace, "Show the library's trace on standard error");
 
+  zrtool::PnsOptions pns;
+  CLI::App* pnsCommand = app.add_subcommand(
+      "pns", "Ask the PNS servers on the local network for the device behind a UNC name (\\\\server\\queue)");
+  pnsCommand->add_option("name", pns.name, "The UNC port name")->required();
+  pnsCommand->add_flag("--json", pns.json, "Print the result, and what was recorded for the user, as JSON");
+  pnsCommand->add_flag("--trace", pns.trace, "Show the library's trace on standard error");
+
   std::string printerName;
   bool printerJson = false;
   CLI::App* printerCommand =
@@ -105,6 +112,7 @@ int main(int argc, char** argv) {
   if (*hostCommand) return zrtool::Host(host);
   if (*reverseCommand) return zrtool::Reverse(reverse);
   if (*printerCommand) return zrtool::Printer(printerName, printerJson);
+  if (*pnsCommand) return zrtool::Pns(pns);
   if (*importCommand) return zrtool::RegImport(importFile);
   if (*exportCommand) return zrtool::RegExport(exportKey);
   return 2;

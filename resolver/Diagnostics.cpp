@@ -1,0 +1,5 @@
+#include "resolver/ZrAddrResDiagnostics.h"
+
+int ZrAddrResDiagnostics::AddressFromPNS(const CZrAddrResolution& resolver, const char* port, CString& address) {
+  return resolver.GetIPAddressFromPNS(port, address);
+}
