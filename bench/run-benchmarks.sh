@@ -15,7 +15,7 @@ cd "$root"
 "$root/scripts/install-deps.sh"
 build=${ZR_BENCH_BUILD:-$root/build/native-release}
 cmake --preset native-release -B "$build" >/dev/null
-cmake --build "$build" -j2 --target bench_dispatch bench_lookup bench_registry zraddrres dns_responder >/dev/null
+cmake --build "$build" -j2 --target bench_dispatch bench_lookup bench_registry bench_pns zraddrres dns_responder >/dev/null
 bin=$build/bin
 work=$build/bench
 mkdir -p "$work"
@@ -63,6 +63,10 @@ for set in sample big; do
   [ "$set" = big ] && file=$big
   ZRADDRRES_REGISTRY=$folder "$bin/zraddrres" reg import "$file"
 done
+
+echo "== one PNS exchange with one answer, idle and with every core busy"
+ZRADDRRES_REGISTRY=$work/registry-pns "$root/tests/netns/run-in-pns-netns.sh" \
+  --responder "$root/tests/netns/pns_responder.py" -- "$bin/bench_pns"
 
 echo "== zraddrres ports (hyperfine)"
 "$root/tests/netns/run-in-netns.sh" --responder "$bin/dns_responder" --zone "$root/examples/sample-zone.txt" \

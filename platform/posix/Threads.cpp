@@ -268,6 +268,9 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   ThreadRecord* thread = record->thread;
   if (milliseconds != 0) SpinBriefly([thread] { return thread->ended.load(); }, kSpin);
   std::unique_lock<std::mutex> lock(thread->mutex);
+  // A look without a wait (a caller polling between other work): no clock,
+  // no condition variable.
+  if (milliseconds == 0) return thread->finished ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
   if (milliseconds == INFINITE) {
     thread->changed.wait(lock, [thread] { return thread->finished; });
     return WAIT_OBJECT_0;
