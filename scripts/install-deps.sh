@@ -2,7 +2,9 @@
 # Installs, from Debian's packages, what building and testing both targets
 # needs, when it is missing: compilers, the mingw-w64 cross compiler, Wine,
 # GoogleTest, Google Benchmark, CLI11, nlohmann/json, hyperfine, the
-# ja_JP.UTF-8 locale (code page 932 under Wine) and iproute2 (test namespaces).
+# ja_JP.UTF-8 locale (code page 932 under Wine), iproute2 (test namespaces),
+# and the SMB pieces: Samba's libnetapi (the POSIX client of share lists, found
+# through pkg-config), its smbd and impacket's SMB server (the test peers).
 set -euo pipefail
 
 need=()
@@ -27,6 +29,10 @@ have_cmd ip || need+=(iproute2)
 have_cmd locale-gen || need+=(locales)
 have_cmd flock || need+=(util-linux)
 have_cmd python3 || need+=(python3)
+have_cmd pkg-config || need+=(pkg-config)
+have_file /usr/include/samba-4.0/netapi.h || need+=(samba-dev)
+have_cmd smbd || have_file /usr/sbin/smbd || need+=(samba)
+python3 -c 'import impacket.smbserver' >/dev/null 2>&1 || need+=(python3-impacket)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "install-deps: installing ${need[*]}"

@@ -1,7 +1,10 @@
-// POSIX modules: dlopen/dlsym behind the Win32 names. The socket library
-// "ws2_32.dll" is built in: its name-service and datagram entries call the C
-// library's and report failures with Winsock's codes, so callers see what
-// Windows gives them.
+// POSIX modules: dlopen/dlsym behind the Win32 names. Three system libraries
+// are built in: the socket library "ws2_32.dll", whose name-service and
+// datagram entries call the C library's and report failures with Winsock's
+// codes, and the share-list libraries "NETAPI32.DLL" and "SVRAPI.DLL"
+// (posix/NetApi.cpp). As on Windows, a bare name first finds a module already
+// loaded from a file of that name, so a stand-in loaded by path is what the
+// library then gets.
 #include "platform/Modules.h"
 
 #include <dlfcn.h>
@@ -9,18 +12,17 @@
 #include <strings.h>
 
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
 
 #include "platform/Sockets.h"
 #include "platform/posix/SocketEntries.h"
+#include "platform/posix/NetApiModules.h"
 
 namespace {
 
 thread_local DWORD t_lastError = 0;
-
-struct BuiltinModule {
-  const char* name;
-};
-BuiltinModule g_ws2_32{"ws2_32.dll"};
 
 int WinsockErrorFromAddrInfo(int code) {
   switch (code) {
@@ -94,7 +96,84 @@ bool DefinedBy(void* module, void* symbol) {
   return owner == symbolOwner;
 }
 
-bool IsBuiltin(HMODULE module) { return module == reinterpret_cast<HMODULE>(&g_ws2_32); }
+struct BuiltinModule {
+  const char* name;
+  const char* shortName;
+  FARPROC (*entry)(const char* name);
+  bool (*attach)();  // null when nothing has to be loaded first
+};
+BuiltinModule g_builtins[] = {
+    {"ws2_32.dll", "ws2_32", &Ws2Entry, nullptr},
+    {"netapi32.dll", "netapi32", &zrplatform::NetApi32Entry, &zrplatform::AttachNetApi},
+    {"svrapi.dll", "svrapi", &zrplatform::SvrApiEntry, &zrplatform::AttachNetApi},
+};
+
+BuiltinModule* FindBuiltin(const char* name) {
+  for (BuiltinModule& module : g_builtins) {
+    if (strcasecmp(name, module.name) == 0 || strcasecmp(name, module.shortName) == 0) return &module;
+  }
+  return nullptr;
+}
+
+BuiltinModule* AsBuiltin(HMODULE handle) {
+  for (BuiltinModule& module : g_builtins) {
+    if (handle == reinterpret_cast<HMODULE>(&module)) return &module;
+  }
+  return nullptr;
+}
+
+// The modules loaded through dlopen, with the name they were loaded by and
+// their count of loads, so a bare name can find one by its file name.
+struct LoadedModule {
+  std::string name;
+  std::string fileName;
+  unsigned long order;
+  int loads;
+};
+
+// Made on first use and never destroyed: modules are loaded from static
+// constructors and released from static destructors of other files.
+struct LoadedModules {
+  std::mutex mutex;
+  std::map<void*, LoadedModule> modules;
+  unsigned long order = 0;
+};
+
+LoadedModules& Loaded() {
+  static LoadedModules* loaded = new LoadedModules;
+  return *loaded;
+}
+
+const char* FileNameOf(const char* name) {
+  const char* slash = std::strrchr(name, '/');
+  return slash ? slash + 1 : name;
+}
+
+// A module loaded from a file of that name; the first one loaded when several were.
+const LoadedModule* FindLoadedByFileName(const char* fileName) {
+  const LoadedModule* first = nullptr;
+  for (const auto& entry : Loaded().modules) {
+    if (strcasecmp(entry.second.fileName.c_str(), fileName) == 0 && (!first || entry.second.order < first->order)) {
+      first = &entry.second;
+    }
+  }
+  return first;
+}
+
+HMODULE Open(const std::string& name) {
+  void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  LoadedModule& entry = Loaded().modules[handle];
+  if (entry.loads++ == 0) {
+    entry.name = name;
+    entry.fileName = FileNameOf(name.c_str());
+    entry.order = ++Loaded().order;
+  }
+  return static_cast<HMODULE>(handle);
+}
 
 }  // namespace
 
@@ -107,15 +186,18 @@ HMODULE LoadLibraryA(LPCSTR name) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  if (strcasecmp(name, "ws2_32.dll") == 0 || strcasecmp(name, "ws2_32") == 0) {
-    return reinterpret_cast<HMODULE>(&g_ws2_32);
+  std::lock_guard<std::mutex> lock(Loaded().mutex);
+  if (std::strchr(name, '/') == nullptr) {
+    if (const LoadedModule* loaded = FindLoadedByFileName(name)) return Open(loaded->name);
+    if (BuiltinModule* builtin = FindBuiltin(name)) {
+      if (builtin->attach && !builtin->attach()) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+      }
+      return reinterpret_cast<HMODULE>(builtin);
+    }
   }
-  void* handle = dlopen(name, RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return nullptr;
-  }
-  return static_cast<HMODULE>(handle);
+  return Open(name);
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
@@ -124,8 +206,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  if (IsBuiltin(module)) {
-    proc = Ws2Entry(name);
+  if (BuiltinModule* builtin = AsBuiltin(module)) {
+    proc = builtin->entry(name);
   } else {
     proc = reinterpret_cast<FARPROC>(dlsym(static_cast<void*>(module), name));
     // dlsym also searches the module's dependencies; a DLL's exports are its own.
@@ -137,9 +219,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
 
 HMODULE GetModuleHandleA(LPCSTR name) {
   if (name == nullptr) return nullptr;
-  if (strcasecmp(name, "ws2_32.dll") == 0 || strcasecmp(name, "ws2_32") == 0) {
-    return reinterpret_cast<HMODULE>(&g_ws2_32);
-  }
+  if (BuiltinModule* builtin = FindBuiltin(name)) return reinterpret_cast<HMODULE>(builtin);
   void* handle = dlopen(name, RTLD_LAZY | RTLD_NOLOAD);
   if (handle == nullptr) {
     SetLastError(ERROR_MOD_NOT_FOUND);
@@ -154,6 +234,10 @@ BOOL FreeLibrary(HMODULE module) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (IsBuiltin(module)) return TRUE;
+  if (AsBuiltin(module)) return TRUE;
+  LoadedModules& loaded = Loaded();
+  std::lock_guard<std::mutex> lock(loaded.mutex);
+  auto entry = loaded.modules.find(static_cast<void*>(module));
+  if (entry != loaded.modules.end() && --entry->second.loads == 0) loaded.modules.erase(entry);
   return dlclose(static_cast<void*>(module)) == 0 ? TRUE : FALSE;
 }
