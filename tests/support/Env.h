@@ -7,6 +7,8 @@ namespace zrtest {
 
 void SetEnv(const char* name, const char* value);  // null value removes the variable
 std::string GetEnv(const char* name);               // "" when unset
+// A file in the running program's folder: relative is written with '/'.
+std::string BesideProgram(const std::string& relative);
 
 // Sets a variable for the life of the object, then puts the old value back.
 class ScopedEnv {
