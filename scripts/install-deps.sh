@@ -32,7 +32,7 @@ have_cmd python3 || need+=(python3)
 have_cmd pkg-config || need+=(pkg-config)
 have_file /usr/include/samba-4.0/netapi.h || need+=(samba-dev)
 have_cmd smbd || have_file /usr/sbin/smbd || need+=(samba)
-python3 -c 'import impacket.smbserver' >/dev/null 2>&1 || need+=(python3-impacket)
+/usr/bin/python3 -c 'import impacket.smbserver' >/dev/null 2>&1 || need+=(python3-impacket)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "install-deps: installing ${need[*]}"

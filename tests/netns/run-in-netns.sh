@@ -4,13 +4,15 @@
 # this machine:
 #
 #   run-in-netns.sh --responder BIN [--responder-source SRC] --zone FILE
-#                   [--resolv-options "timeout:3 attempts:1"] -- COMMAND [ARGS...]
+#                   [--resolv-options "timeout:3 attempts:1"] [--hosts FILE]
+#                   -- COMMAND [ARGS...]
 #
 # The namespace has only the loopback interface, so no route leads out of it;
 # the responder listens on 127.0.0.1 port 53 inside it, and the namespace's
 # resolv.conf (which `ip netns exec` mounts over /etc/resolv.conf for the
-# command alone) names only that address. The host's /etc/resolv.conf is not
-# touched. Everything is torn down on the way out, whatever happens.
+# command alone) names only that address; --hosts gives the namespace its
+# own hosts file the same way. The host's /etc/resolv.conf and /etc/hosts are
+# not touched. Everything is torn down on the way out, whatever happens.
 #
 # Exits with the command's exit code; 77 (the tests' skip code) when the
 # namespace cannot be made here: not root, no `ip netns`, or no compiler for
@@ -23,12 +25,14 @@ responder=
 responder_source=
 zone=
 resolv_options="timeout:3 attempts:1"
+hosts=
 while [ $# -gt 0 ]; do
   case $1 in
     --responder) responder=$2; shift 2 ;;
     --responder-source) responder_source=$2; shift 2 ;;
     --zone) zone=$2; shift 2 ;;
     --resolv-options) resolv_options=$2; shift 2 ;;
+    --hosts) hosts=$2; shift 2 ;;
     --) shift; break ;;
     *) echo "run-in-netns: unknown option $1" >&2; exit 2 ;;
   esac
@@ -123,8 +127,13 @@ fi
 resolv_conf=$(printf 'nameserver 127.0.0.1\noptions %s' "$resolv_options")
 (
   flock 8
-  mkdir -p "/etc/netns/$name" && printf '%s\n' "$resolv_conf" >"/etc/netns/$name/resolv.conf"
-) 8>"$lock" || { echo "run-in-netns: cannot write /etc/netns/$name/resolv.conf" >&2; exit 1; }
+  mkdir -p "/etc/netns/$name" && printf '%s\n' "$resolv_conf" >"/etc/netns/$name/resolv.conf" &&
+    { [ -z "$hosts" ] || cp "$hosts" "/etc/netns/$name/hosts"; }
+) 8>"$lock" || { echo "run-in-netns: cannot write /etc/netns/$name/" >&2; exit 1; }
+if [ -n "$hosts" ] && ! ip netns exec "$name" cmp -s /etc/hosts "$hosts"; then
+  echo "run-in-netns: /etc/hosts inside $name is not ours" >&2
+  exit 1
+fi
 # Without our resolv.conf in place the command would ask the machine's own name servers.
 if [ "$(ip netns exec "$name" cat /etc/resolv.conf)" != "$resolv_conf" ]; then
   echo "run-in-netns: /etc/resolv.conf inside $name is not ours" >&2
