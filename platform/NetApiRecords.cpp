@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/CodePage.h"
+#include "platform/Modules.h"
+
 namespace zrplatform {
 
 namespace {
@@ -82,6 +85,63 @@ NET_API_STATUS FillShareInfo1(const std::vector<NarrowShare>& shares, char* buff
   }
   if (*read == *total) return NERR_Success;
   return *read == 0 ? NERR_BufTooSmall : ERROR_MORE_DATA;
+}
+
+namespace {
+
+std::string AnsiFromWide(LPCWSTR wide) {
+  if (wide == nullptr) return std::string();
+  int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  std::string text(length > 0 ? length : 1, '\0');
+  if (length > 0) WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], length, nullptr, nullptr);
+  text.resize(std::strlen(text.c_str()));
+  return text;
+}
+
+DWORD ListSharesNT(HMODULE netapi, const char* server, std::vector<ListedShare>& shares) {
+  NetShareEnumFn shareEnum = reinterpret_cast<NetShareEnumFn>(GetProcAddress(netapi, "NetShareEnum"));
+  NetApiBufferFreeFn bufferFree = reinterpret_cast<NetApiBufferFreeFn>(GetProcAddress(netapi, "NetApiBufferFree"));
+  if (!shareEnum || !bufferFree) return ERROR_PROC_NOT_FOUND;
+  int length = MultiByteToWideChar(CP_ACP, 0, server, -1, nullptr, 0);
+  WideText wide(length > 0 ? length : 1, 0);
+  MultiByteToWideChar(CP_ACP, 0, server, -1, &wide[0], static_cast<int>(wide.size()));
+  LPBYTE buffer = nullptr;
+  DWORD read = 0;
+  DWORD total = 0;
+  DWORD resume = 0;
+  DWORD rc = shareEnum(&wide[0], 1, &buffer, MAX_PREFERRED_LENGTH, &read, &total, &resume);
+  const SHARE_INFO_1* records = reinterpret_cast<const SHARE_INFO_1*>(buffer);
+  for (DWORD i = 0; records && i < read; ++i) {
+    shares.push_back({AnsiFromWide(records[i].shi1_netname), records[i].shi1_type, AnsiFromWide(records[i].shi1_remark)});
+  }
+  if (buffer) bufferFree(buffer);
+  return rc;
+}
+
+DWORD ListShares9x(HMODULE svrapi, const char* server, std::vector<ListedShare>& shares) {
+  NetShareEnum9xFn shareEnum = reinterpret_cast<NetShareEnum9xFn>(GetProcAddress(svrapi, "NetShareEnum"));
+  if (!shareEnum) return ERROR_PROC_NOT_FOUND;
+  unsigned short read = 0;
+  unsigned short total = 0;
+  std::vector<char> buffer(0xFFFF);  // the most the call's 16-bit size can ask for
+  DWORD rc = shareEnum(server, 1, buffer.data(), static_cast<unsigned short>(buffer.size()), &read, &total);
+  const share_info_1* records = reinterpret_cast<const share_info_1*>(buffer.data());
+  for (unsigned short i = 0; i < read; ++i) {
+    shares.push_back({records[i].shi1_netname, records[i].shi1_type,
+                      records[i].shi1_remark ? records[i].shi1_remark : ""});
+  }
+  return rc;
+}
+
+}  // namespace
+
+DWORD ListShares(bool ntLine, const char* server, std::vector<ListedShare>& shares) {
+  shares.clear();
+  HMODULE module = LoadLibraryA(ntLine ? "NETAPI32.DLL" : "SVRAPI.DLL");
+  if (module == nullptr) return ERROR_MOD_NOT_FOUND;
+  DWORD rc = ntLine ? ListSharesNT(module, server, shares) : ListShares9x(module, server, shares);
+  FreeLibrary(module);
+  return rc;
 }
 
 }  // namespace zrplatform

@@ -1,6 +1,7 @@
 // The share records of both network-management libraries, laid out as
-// Windows lays them out, from a plain list of shares. Used by the POSIX
-// modules and by the tests' stand-ins of the two libraries on both targets.
+// Windows lays them out, from a plain list of shares (used by the POSIX
+// modules and by the tests' stand-ins of the two libraries on both targets),
+// and a plain list read back from either library.
 #pragma once
 
 #include <string>
@@ -36,5 +37,16 @@ void FreeNetApiBuffer(LPVOID buffer);
 // 0 when all fit, ERROR_MORE_DATA when some did, NERR_BufTooSmall when none.
 NET_API_STATUS FillShareInfo1(const std::vector<NarrowShare>& shares, char* buffer, unsigned short size,
                               unsigned short* read, unsigned short* total);
+
+struct ListedShare {
+  std::string name;  // ANSI
+  DWORD type;
+  std::string remark;
+};
+
+// A server's shares through NETAPI32.DLL (ntLine) or SVRAPI.DLL, loaded for
+// the call: the library's result code, ERROR_MOD_NOT_FOUND or
+// ERROR_PROC_NOT_FOUND when it or its entries are missing.
+DWORD ListShares(bool ntLine, const char* server, std::vector<ListedShare>& shares);
 
 }  // namespace zrplatform

@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/CodePage.h"
-#include "platform/Modules.h"
-#include "platform/NetApi.h"
+#include "platform/NetApiRecords.h"
 #include "resolver/ZrAddrResolution.h"
 #include "tests/support/Env.h"
 #include "tests/support/LogCapture.h"
@@ -27,56 +25,7 @@ bool NineXLine() {
   return line == zrtest::Line::Win95 || line == zrtest::Line::Win98 || line == zrtest::Line::WinMe;
 }
 
-struct Listed {
-  std::string name;
-  unsigned long type;
-  std::string remark;
-};
-
-std::string Ansi(LPCWSTR wide) {
-  char text[512] = {};
-  if (wide) WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-  return text;
-}
-
-// The list as the NT line's library gives it.
-unsigned long ListNT(const char* server, std::vector<Listed>& shares) {
-  HMODULE netapi = LoadLibraryA("NETAPI32.DLL");
-  if (!netapi) return ERROR_MOD_NOT_FOUND;
-  auto shareEnum = reinterpret_cast<NetShareEnumFn>(GetProcAddress(netapi, "NetShareEnum"));
-  auto bufferFree = reinterpret_cast<NetApiBufferFreeFn>(GetProcAddress(netapi, "NetApiBufferFree"));
-  WCHAR wide[300] = {};
-  MultiByteToWideChar(CP_ACP, 0, server, -1, wide, 300);
-  LPBYTE buffer = nullptr;
-  DWORD read = 0;
-  DWORD total = 0;
-  DWORD resume = 0;
-  NET_API_STATUS rc = shareEnum(wide, 1, &buffer, MAX_PREFERRED_LENGTH, &read, &total, &resume);
-  const SHARE_INFO_1* records = reinterpret_cast<const SHARE_INFO_1*>(buffer);
-  for (DWORD i = 0; records && i < read; ++i) {
-    shares.push_back({Ansi(records[i].shi1_netname), records[i].shi1_type, Ansi(records[i].shi1_remark)});
-  }
-  if (buffer) bufferFree(buffer);
-  FreeLibrary(netapi);
-  return rc;
-}
-
-// The list as the 9x line's library gives it.
-unsigned long List9x(const char* server, std::vector<Listed>& shares) {
-  HMODULE svrapi = LoadLibraryA("SVRAPI.DLL");
-  if (!svrapi) return ERROR_MOD_NOT_FOUND;
-  auto shareEnum = reinterpret_cast<NetShareEnum9xFn>(GetProcAddress(svrapi, "NetShareEnum"));
-  std::vector<char> buffer(8192);
-  unsigned short read = 0;
-  unsigned short total = 0;
-  NET_API_STATUS rc = shareEnum(server, 1, buffer.data(), static_cast<unsigned short>(buffer.size()), &read, &total);
-  const share_info_1* records = reinterpret_cast<const share_info_1*>(buffer.data());
-  for (unsigned short i = 0; i < read; ++i) {
-    shares.push_back({records[i].shi1_netname, records[i].shi1_type, records[i].shi1_remark});
-  }
-  FreeLibrary(svrapi);
-  return rc;
-}
+using Listed = zrplatform::ListedShare;
 
 const Listed* Find(const std::vector<Listed>& shares, const std::string& name) {
   auto found = std::find_if(shares.begin(), shares.end(), [&](const Listed& s) { return s.name == name; });
@@ -93,30 +42,30 @@ class NetnsSmb : public testing::Test {
 
 TEST_F(NetnsSmb, BothLibrariesListSambasShares) {
   std::vector<Listed> nt;
-  ASSERT_EQ(ListNT("\\\\SAMBASRV", nt), 0ul);
+  ASSERT_EQ(zrplatform::ListShares(true, "\\\\SAMBASRV", nt), 0u);
   const Listed* ipc = Find(nt, "IPC$");
   ASSERT_NE(ipc, nullptr);
-  EXPECT_EQ(ipc->type, static_cast<unsigned long>(STYPE_SPECIAL | STYPE_IPC));
+  EXPECT_EQ(ipc->type, static_cast<DWORD>(STYPE_SPECIAL | STYPE_IPC));
   EXPECT_EQ(ipc->remark.rfind("IPC Service (ZrAddrRes test peer", 0), 0u) << ipc->remark;
   const Listed* device = Find(nt, "IPCDEV");
   ASSERT_NE(device, nullptr);
-  EXPECT_EQ(device->type, static_cast<unsigned long>(STYPE_DISKTREE));
+  EXPECT_EQ(device->type, static_cast<DWORD>(STYPE_DISKTREE));
   EXPECT_EQ(device->remark, "0IP: 127.0.0.50");
 
   // The 9x records carry the type without the special-share flag.
   std::vector<Listed> nineX;
-  ASSERT_EQ(List9x("\\\\SAMBASRV", nineX), 0ul);
+  ASSERT_EQ(zrplatform::ListShares(false, "\\\\SAMBASRV", nineX), 0u);
   ipc = Find(nineX, "IPC$");
   ASSERT_NE(ipc, nullptr);
-  EXPECT_EQ(ipc->type, static_cast<unsigned long>(STYPE_IPC));
+  EXPECT_EQ(ipc->type, static_cast<DWORD>(STYPE_IPC));
   EXPECT_EQ(nineX.size(), nt.size());
 }
 
 TEST_F(NetnsSmb, AServerThatIsNotThereIsAWindowsError) {
   std::vector<Listed> shares;
-  unsigned long rc = ListNT("\\\\NOSUCHSERVER", shares);
-  EXPECT_NE(rc, 0ul);
-  EXPECT_LT(rc, 0xC0000000ul) << "an NT status, not a Windows code";
+  DWORD rc = zrplatform::ListShares(true, "\\\\NOSUCHSERVER", shares);
+  EXPECT_NE(rc, 0u);
+  EXPECT_LT(rc, 0xC0000000u) << "an NT status, not a Windows code";
   EXPECT_TRUE(shares.empty());
 }
 

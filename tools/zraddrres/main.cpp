@@ -6,6 +6,7 @@
 
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Ports.h"
+#include "tools/zraddrres/Shares.h"
 #include "tools/zraddrres/Store.h"
 
 int main(int argc, char** argv) {
@@ -67,6 +68,13 @@ int main(int argc, char** argv) {
   bool noProgress = false;
   portsCommand->add_flag("--no-progress", noProgress, "No progress bar, even on a terminal");
 
+  std::string sharesServer;
+  bool sharesJson = false;
+  CLI::App* sharesCommand = app.add_subcommand(
+      "shares", "A server's share list as the SMB step sees it, and the address it takes from it");
+  sharesCommand->add_option("server", sharesServer, "The server name or address (\\\\ optional)")->required();
+  sharesCommand->add_flag("--json", sharesJson, "Print the list and the address as JSON");
+
   std::string storeAction;
   std::vector<std::string> storeArguments;
   bool storeJson = false;
@@ -109,6 +117,7 @@ int main(int argc, char** argv) {
     return zrtool::Ports(ports);
   }
   if (*storeCommand) return zrtool::Store(storeAction, storeArguments, storeJson);
+  if (*sharesCommand) return zrtool::Shares(sharesServer, sharesJson);
   if (*hostCommand) return zrtool::Host(host);
   if (*reverseCommand) return zrtool::Reverse(reverse);
   if (*printerCommand) return zrtool::Printer(printerName, printerJson);
