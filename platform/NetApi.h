@@ -21,7 +21,6 @@ typedef DWORD NET_API_STATUS;
 
 #define NERR_Success 0
 #define NERR_BufTooSmall 2123
-#define NERR_InvalidComputer 2351
 #define MAX_PREFERRED_LENGTH ((DWORD)-1)
 #define LM20_NNLEN 12
 

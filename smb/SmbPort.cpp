@@ -22,7 +22,8 @@ int NotSupported(const char* port) {
 int LastTwoCharacters(const CString& text) {
   int beforeLast = -1;
   int last = -1;
-  for (int i = 0; i < text.GetLength(); i += static_cast<int>(zrframework::Mbcs::CharLength(static_cast<const char*>(text) + i))) {
+  const char* characters = text;
+  for (int i = 0; i < text.GetLength(); i += static_cast<int>(zrframework::Mbcs::CharLength(characters + i))) {
     beforeLast = last;
     last = i;
   }

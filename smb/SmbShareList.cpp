@@ -129,10 +129,8 @@ int ReadIpcRemark9x(const char* server, IpcRemark& ipc) {
   return 0;
 }
 
-}  // namespace
-
-namespace zrsmb {
-
+// The announcement in the remark: '0', four characters not examined, then
+// an address text (IPv4 or IPv6).
 bool ReadAnnouncedAddress(const char* remark, CString& address) {
   if (remark[0] != '0' || std::strlen(remark) < 6) return false;
   if (!CZrAddrResolution::IsValidStringIPAddress(remark + 5)) return false;
@@ -142,7 +140,7 @@ bool ReadAnnouncedAddress(const char* remark, CString& address) {
   return true;
 }
 
-}  // namespace zrsmb
+}  // namespace
 
 namespace NAddrResolution {
 
@@ -166,7 +164,7 @@ int GetIPAddressFromSMBPort(const char* port, CString& address) {
   int rc = resolver.IsWindowsNTLine() ? ReadIpcRemarkNT(server, ipc) : ReadIpcRemark9x(server, ipc);
   if (rc != 0) return rc;
   if (!ipc.taken) return kNotFound;
-  if (!ipc.fits || !zrsmb::ReadAnnouncedAddress(ipc.text, address)) {
+  if (!ipc.fits || !ReadAnnouncedAddress(ipc.text, address)) {
     address.Empty();
     return kNotFound;
   }

@@ -14,11 +14,3 @@ namespace NAddrResolution {
 int GetIPAddressFromSMBPort(const char* port, CString& address);
 
 }  // namespace NAddrResolution
-
-namespace zrsmb {
-
-// The announcement in an IPC share's remark: '0', four characters not
-// examined, then an address text (IPv4 or IPv6). True with the address.
-bool ReadAnnouncedAddress(const char* remark, CString& address);
-
-}  // namespace zrsmb

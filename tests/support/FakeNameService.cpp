@@ -5,6 +5,7 @@
 
 #include "lookup/SocketLibrary.h"
 #include "platform/Modules.h"
+#include "tests/support/StandInEntry.h"
 
 namespace zrtest {
 
@@ -26,12 +27,6 @@ struct Script {
   int (*openSockets)() = nullptr;
 };
 
-template <typename F>
-void Find(HMODULE module, const char* name, F*& entry) {
-  entry = reinterpret_cast<F*>(GetProcAddress(module, name));
-  if (entry == nullptr) throw std::runtime_error(std::string("fake socket library lacks ") + name);
-}
-
 // Loaded once per variant and never unloaded: abandoned workers may still be inside.
 Script& Load(FakeNameService::Api api) {
   static Script scripts[2];
@@ -40,18 +35,18 @@ Script& Load(FakeNameService::Api api) {
   if (s.module == nullptr) {
     s.module = LoadLibraryA(file);
     if (s.module == nullptr) throw std::runtime_error(std::string("cannot load ") + file);
-    Find(s.module, "FakeWs2Reset", s.reset);
-    Find(s.module, "FakeWs2Answer", s.answer);
-    Find(s.module, "FakeWs2AnswerReverse", s.answerReverse);
-    Find(s.module, "FakeWs2Block", s.block);
-    Find(s.module, "FakeWs2Release", s.release);
-    Find(s.module, "FakeWs2Calls", s.calls);
-    Find(s.module, "FakeWs2Blocked", s.blocked);
-    Find(s.module, "FakeWs2EnableDatagrams", s.enableDatagrams);
-    Find(s.module, "FakeWs2FailCall", s.failCall);
-    Find(s.module, "FakeWs2QueueDatagram", s.queueDatagram);
-    Find(s.module, "FakeWs2Request", s.request);
-    Find(s.module, "FakeWs2OpenSockets", s.openSockets);
+    FindStandInEntry(s.module, "FakeWs2Reset", s.reset);
+    FindStandInEntry(s.module, "FakeWs2Answer", s.answer);
+    FindStandInEntry(s.module, "FakeWs2AnswerReverse", s.answerReverse);
+    FindStandInEntry(s.module, "FakeWs2Block", s.block);
+    FindStandInEntry(s.module, "FakeWs2Release", s.release);
+    FindStandInEntry(s.module, "FakeWs2Calls", s.calls);
+    FindStandInEntry(s.module, "FakeWs2Blocked", s.blocked);
+    FindStandInEntry(s.module, "FakeWs2EnableDatagrams", s.enableDatagrams);
+    FindStandInEntry(s.module, "FakeWs2FailCall", s.failCall);
+    FindStandInEntry(s.module, "FakeWs2QueueDatagram", s.queueDatagram);
+    FindStandInEntry(s.module, "FakeWs2Request", s.request);
+    FindStandInEntry(s.module, "FakeWs2OpenSockets", s.openSockets);
   }
   return s;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Modules.h"
+#include "tests/support/StandInEntry.h"
 #include "tests/support/Env.h"
 #include "tests/support/Mode.h"
 
@@ -22,24 +23,18 @@ struct Module {
   int (*outstanding)() = nullptr;
 };
 
-template <typename F>
-void Find(HMODULE module, const char* name, F*& entry) {
-  entry = reinterpret_cast<F*>(GetProcAddress(module, name));
-  if (entry == nullptr) throw std::runtime_error(std::string("share-list stand-in lacks ") + name);
-}
-
 Module Load(const char* file) {
   Module m;
   const std::string path = BesideProgram(file);
   m.handle = LoadLibraryA(path.c_str());
   if (m.handle == nullptr) throw std::runtime_error("cannot load " + path);
-  Find(m.handle, "FakeShareListReset", m.reset);
-  Find(m.handle, "FakeShareListAdd", m.add);
-  Find(m.handle, "FakeShareListFail", m.fail);
-  Find(m.handle, "FakeShareListCalls", m.calls);
-  Find(m.handle, "FakeShareListServer", m.server);
-  Find(m.handle, "FakeShareListBufferSize", m.bufferSize);
-  Find(m.handle, "FakeShareListOutstanding", m.outstanding);
+  FindStandInEntry(m.handle, "FakeShareListReset", m.reset);
+  FindStandInEntry(m.handle, "FakeShareListAdd", m.add);
+  FindStandInEntry(m.handle, "FakeShareListFail", m.fail);
+  FindStandInEntry(m.handle, "FakeShareListCalls", m.calls);
+  FindStandInEntry(m.handle, "FakeShareListServer", m.server);
+  FindStandInEntry(m.handle, "FakeShareListBufferSize", m.bufferSize);
+  FindStandInEntry(m.handle, "FakeShareListOutstanding", m.outstanding);
   return m;
 }
 
