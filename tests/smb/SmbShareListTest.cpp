@@ -127,6 +127,9 @@ TEST_F(SmbShareList, CodesOfTheStep) {
       {"the longest server part", longest + "\\Q-P", 0, longest},
       {"the server keeps its backslashes", kPort, 0, "\\\\PRN1"},
       {"a name without a queue", "\\\\PRN1", 0, "\\\\PRN1"},
+      // "\x83\x5C" is one character in 932, whose trail byte does not end the server.
+      {"a trail byte that is a backslash", "\\\\\x83\x5CPRN\\Q-P", 0,
+       zrtest::CodePage() == 932 ? "\\\\\x83\x5CPRN" : "\\\\\x83"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
