@@ -35,6 +35,8 @@ bool ExitGuard::Enter() {
 
 void ExitGuard::Leave() { g_inside.fetch_sub(1); }
 
+int ExitGuard::Inside() { return g_inside.load(); }
+
 void ExitGuard::ArmOnce() {
   // Exit handlers run in the reverse order of registration: registered after
   // the objects the workers use were made, this one runs before they go.

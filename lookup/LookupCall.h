@@ -45,6 +45,9 @@ class ExitGuard {
   // worker uses, then registers the guard's closing at exit, which therefore
   // runs before any of them is destroyed.
   static void ArmOnce();
+  // Workers between Enter and Leave right now (a worker that has counted
+  // itself down is still inside until its last line is logged).
+  static int Inside();
 };
 
 // Around a worker's blocking name-service call: out of the guard before it,

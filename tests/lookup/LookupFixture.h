@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "lookup/LookupCall.h"
 #include "lookup/ThreadChecker.h"
 #include "resolver/ZrAddrResolution.h"
 #include "tests/support/FakeNameService.h"
@@ -26,10 +27,13 @@ inline long long MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-// True when the worker count reaches `count` within the wait.
+// True when the worker count reaches `count` within the wait. At 0 it also
+// waits for the last worker's last line ("Number of Running Threads: 0",
+// logged after the count went down), so no line of it lands in the next
+// test's trace.
 inline bool WaitForWorkerCount(int count, std::chrono::milliseconds wait = std::chrono::seconds(20)) {
   auto until = Clock::now() + wait;
-  while (CThreadChecker::GetInstance().GetCount() != count) {
+  while (CThreadChecker::GetInstance().GetCount() != count || (count == 0 && zrlookup::ExitGuard::Inside() != 0)) {
     if (Clock::now() > until) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
