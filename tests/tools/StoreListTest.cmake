@@ -31,11 +31,11 @@ function(import text)
 endfunction()
 
 string(REPEAT "x" 1500 long)
-import("[-HKEY_CURRENT_USER\\Software\\ZrAddrRes]\n\n[HKEY_CURRENT_USER\\Software\\ZrAddrRes]\n\"queue on srv\"=\"10.0.0.4\"\n\"Long entry\"=\"${long}\"\n\"PNS\"=dword:00000001\n")
+import("[-HKEY_CURRENT_USER\\Software\\ZrAddrRes]\n\n[HKEY_CURRENT_USER\\Software\\ZrAddrRes]\n\"queue on srv\"=\"10.0.0.4\"\n\"Long entry\"=\"${long}\"\n\"PNS\"=dword:00000001\n\"PNSServer\"=\"pns-a\"\n")
 tool(store list)
 expect("a listing with an unreadable entry must end with 1" code EQUAL 1)
 expect("the readable entry is listed" out MATCHES "queue on srv\t10.0.0.4")
-expect("only readable text entries are listed" NOT out MATCHES "Long entry|PNS")
+expect("only readable entries are listed, not the PNS settings" NOT out MATCHES "Long entry|PNS")
 expect("the long entry is reported" err MATCHES "Long entry holds 1501 bytes")
 
 # Natively a hive can turn malformed under the tool.

@@ -60,6 +60,11 @@ std::string Folded(const std::string& text) {
 
 }  // namespace
 
+bool IsStoreSetting(const std::string& name) {
+  return std::any_of(std::begin(kStoreSettings), std::end(kStoreSettings),
+                     [&](const char* s) { return Folded(name) == Folded(s); });
+}
+
 std::vector<PortEntry> CollectPorts() {
   std::vector<PortEntry> entries;
   std::set<std::string> seen;
@@ -79,9 +84,7 @@ std::vector<PortEntry> CollectPorts() {
     add(port, "Internet Print Provider");
   }
   for (const std::string& name : Names(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, false)) {
-    bool setting = std::any_of(std::begin(kStoreSettings), std::end(kStoreSettings),
-                               [&](const char* s) { return Folded(name) == Folded(s); });
-    if (!setting) add(name, "address store");
+    if (!IsStoreSetting(name)) add(name, "address store");
   }
   return entries;
 }

@@ -17,4 +17,8 @@ struct PortEntry {
 // listed once, under the first place it was found.
 std::vector<PortEntry> CollectPorts();
 
+// The PNS settings kept beside the entries in the store's key ("PNS",
+// "PNSServer", "PNSDeviceAddress"): not recorded addresses.
+bool IsStoreSetting(const std::string& name);
+
 }  // namespace zrtool

@@ -14,6 +14,7 @@
 #include <ZrAddrResolution.h>
 
 #include "platform/Registry.h"
+#include "tools/zraddrres/Inventory.h"
 #include "tools/zraddrres/Text.h"
 #include "vdoem/VdOem.h"
 #include "zrlogging/ZrLogging.h"
@@ -74,8 +75,9 @@ int List(bool json) {
       continue;
     }
     if (rc != ERROR_SUCCESS) break;
-    // Settings kept beside the entries (numbers) are not entries.
+    // The PNS settings kept beside the entries are not entries.
     if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
+    if (IsStoreSetting(std::string(name, nameLength))) continue;
     std::string value(reinterpret_cast<char*>(data), size);
     while (!value.empty() && value.back() == '\0') value.pop_back();
     std::string entry = ToUtf8(std::string(name, nameLength));
