@@ -118,7 +118,8 @@ done
 ) 8>"$lock" || fail "cannot write the client's resolv.conf"
 
 mkdir -p "$work/pns"
-ip netns exec "$server" python3 "$responder" --dir "$work/pns" --ready "$work/ready" 2>"$work/responder.log" &
+# In a session of its own, like every peer: nothing it signals reaches the runner.
+setsid ip netns exec "$server" python3 "$responder" --dir "$work/pns" --ready "$work/ready" 2>"$work/responder.log" &
 responder_pid=$!
 for _ in $(seq 1 100); do
   [ -s "$work/ready" ] && break
