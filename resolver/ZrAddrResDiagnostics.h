@@ -10,4 +10,11 @@ struct ZRADDRRES_API ZrAddrResDiagnostics {
   // exchange, its outcome recorded under the user's store key. 1 with the
   // device's address, 0 otherwise.
   static int AddressFromPNS(const CZrAddrResolution& resolver, const char* port, CString& address);
+
+  // Puts a resolver in the state one of its host-name lookups timing out
+  // leaves it in: it refuses further host-name lookups at once. A tool that
+  // resolves a list of ports on several objects at once uses it to answer as
+  // one object working through the list in order would, whatever the
+  // scheduling.
+  static void MarkNameServerSilent(const CZrAddrResolution& resolver);
 };

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -11,6 +12,7 @@
 #include <ZrAddrResolution.h>
 
 #include "platform/RegImport.h"
+#include "tools/zraddrres/Outcome.h"
 #include "tools/zraddrres/Text.h"
 #include "vdoem/VdOem.h"
 #include "zrlogging/ZrLogging.h"
@@ -39,31 +41,39 @@ const char* KindName(int kind) {
 }
 
 int Resolve(const ResolveOptions& options) {
-  CZrAddrResolution resolver;
+  // One object through the ports in the order given, as an application would.
+  OrderedRun run;
+  run.entry = options.entry;
+  run.echoTrace = options.trace;
+  std::size_t traced = 0;
+  if (options.trace) {
+    run.step = [&] {
+      if (++traced < options.ports.size()) std::fprintf(stderr, "trace of %s:\n", options.ports[traced].c_str());
+    };
+    if (!options.ports.empty()) std::fprintf(stderr, "trace of %s:\n", options.ports[0].c_str());
+  }
+  std::vector<Outcome> outcomes = ResolveInOrder(options.ports, run);
   nlohmann::json results = nlohmann::json::array();
   bool allFound = true;
-  for (const std::string& port : options.ports) {
-    if (options.trace) {
-      std::fprintf(stderr, "trace of %s:\n", port.c_str());
-      ZrLoggingSetHook(&TraceToStderr, nullptr);
-    }
-    CString address;
-    ZRMONITOR::ConnectionType kind = ZRMONITOR::CT_NONE;
-    int found = 0;
-    switch (options.entry) {
-      case Entry::Full: found = resolver.GetAddressFromPort(port.c_str(), address, &kind); break;
-      case Entry::IP: found = resolver.GetIPAddressFromPort(port.c_str(), address, &kind); break;
-      case Entry::IPX: found = resolver.GetIPXAddressFromPort(port.c_str(), address, &kind); break;
-    }
-    if (options.trace) ZrLoggingSetHook(nullptr, nullptr);
-    allFound = allFound && found;
-    // After a miss the library's string holds whatever a reader left: not an answer.
-    std::string text = found ? std::string(address, address.GetLength()) : std::string();
+  for (std::size_t i = 0; i < outcomes.size(); ++i) {
+    const std::string& port = options.ports[i];
+    const Outcome& o = outcomes[i];
+    allFound = allFound && o.resolved;
     if (options.json) {
-      results.push_back({{"port", port}, {"resolved", found != 0}, {"address", text}, {"kind", static_cast<int>(kind)},
-                         {"kindName", KindName(kind)}});
+      nlohmann::json row = {{"port", ToUtf8(port)},
+                            {"resolved", o.resolved},
+                            {"address", o.resolved ? nlohmann::json(ToUtf8(o.address)) : nlohmann::json(nullptr)},
+                            {"kind", o.kind},
+                            {"kindName", KindName(o.kind)}};
+      if (!o.resolved) {
+        row["reason"] = ReasonCode(o.reason);
+        row["detail"] = ToUtf8(o.detail);
+      }
+      results.push_back(row);
+    } else if (o.resolved) {
+      std::printf("%s\t%s\t%s\n", ToUtf8(port).c_str(), ToUtf8(o.address).c_str(), KindName(o.kind));
     } else {
-      std::printf("%s\t%s\t%s\n", port.c_str(), found ? text.c_str() : "-", KindName(kind));
+      std::printf("%s\t-\t%s\t%s\n", ToUtf8(port).c_str(), KindName(o.kind), ToUtf8(o.detail).c_str());
     }
   }
   if (options.json) std::printf("%s\n", results.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
@@ -72,11 +82,90 @@ int Resolve(const ResolveOptions& options) {
 
 namespace {
 
-// Tells the three outcomes of the time-out lookups apart for a person.
-const char* LookupOutcome(unsigned long result, bool timedOut) {
-  if (result == 0) return "found";
-  if (result == 0xFFFFFFFFUL) return timedOut ? "timed out" : "not an address";
-  return "not found";
+// The library's lines during one lookup, echoed on standard error for --trace.
+class LookupLines {
+ public:
+  explicit LookupLines(bool echo) : m_echo(echo) { ZrLoggingSetHook(&Hear, this); }
+  ~LookupLines() { ZrLoggingSetHook(nullptr, nullptr); }
+  // The seconds of the registry's time-out setting, when the lookup used it.
+  bool RegistrySeconds(const std::string& valueName, long& seconds) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string head = valueName + " = ";
+    for (const std::string& line : m_lines) {
+      if (line.compare(0, head.size(), head) == 0) {
+        seconds = std::strtol(line.c_str() + head.size(), nullptr, 10);
+        return true;
+      }
+    }
+    return false;
+  }
+  bool Saw(const char* fragment) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const std::string& line : m_lines) {
+      if (line.find(fragment) != std::string::npos) return true;
+    }
+    return false;
+  }
+
+ private:
+  static void Hear(void* self, ZrLoggingEvent event, const char* name, unsigned long level, const char* text) {
+    if (event != ZRLOGGING_EVENT_WRITE) return;
+    LookupLines& me = *static_cast<LookupLines*>(self);
+    std::lock_guard<std::mutex> lock(me.m_mutex);
+    me.m_lines.emplace_back(text);
+    if (me.m_echo) std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, text);
+  }
+  bool m_echo;
+  mutable std::mutex m_mutex;
+  std::vector<std::string> m_lines;
+};
+
+// The outcomes of the time-out lookups as the library tells them apart: its
+// code, and for 0xFFFFFFFF whether the object marked a time-out.
+struct LookupOutcome {
+  const char* code;  // for JSON
+  const char* text;  // for a person
+};
+
+LookupOutcome OutcomeOf(unsigned long result, bool timedOut) {
+  if (result == 0) return {"found", "found"};
+  if (result == 0xFFFFFFFFUL) {
+    return timedOut ? LookupOutcome{"timed-out", "timed out: no answer from the name server"}
+                    : LookupOutcome{"not-an-address", "not an IPv4 or IPv6 address text"};
+  }
+  return {"not-found", "not found"};
+}
+
+int PrintLookup(const LookupOptions& options, const char* what, const char* valueName, unsigned long result,
+                bool timedOut, const CString& answer, const LookupLines& lines) {
+  std::string text = result == 0 ? std::string(answer, answer.GetLength()) : std::string();
+  LookupOutcome outcome = OutcomeOf(result, timedOut);
+  // The registry's setting, when there is one, replaces the caller's wait;
+  // it is read only once the worker runs, so a refused input used neither.
+  long seconds = 0;
+  bool fromRegistry = lines.RegistrySeconds(valueName, seconds);
+  bool waited = std::string(outcome.code) != "not-an-address" && !options.text.empty() && !lines.Saw("(\\ exists)");
+  unsigned long milliseconds = fromRegistry ? static_cast<unsigned long>(seconds) * 1000UL : options.timeout;
+  std::string source = fromRegistry ? std::string("the registry value \"") + valueName +
+                                          "\" under HKEY_LOCAL_MACHINE\\" + c_lpszKeyPath_AddrRes +
+                                          ", which overrides --timeout"
+                                    : std::string("--timeout");
+  if (options.json) {
+    nlohmann::json out = {{what, ToUtf8(options.text)},
+                          {"result", outcome.text},
+                          {"code", outcome.code},
+                          {"answer", result == 0 ? nlohmann::json(ToUtf8(text)) : nlohmann::json(nullptr)}};
+    if (waited) {
+      out["timeout"] = {{"milliseconds", milliseconds}, {"from", fromRegistry ? "registry" : "--timeout"}};
+      if (fromRegistry) out["timeout"]["value"] = valueName;
+    }
+    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  } else {
+    if (result == 0) std::printf("%s\t%s\n", ToUtf8(options.text).c_str(), ToUtf8(text).c_str());
+    if (result != 0) std::fprintf(stderr, "zraddrres: %s: %s\n", ToUtf8(options.text).c_str(), outcome.text);
+    if (waited) std::fprintf(stderr, "zraddrres: time-out %lu ms, from %s\n", milliseconds, source.c_str());
+  }
+  return result == 0 ? 0 : 1;
 }
 
 class Trace {
@@ -92,43 +181,25 @@ class Trace {
   bool m_on;
 };
 
-int PrintLookup(const LookupOptions& options, const char* what, unsigned long result, bool timedOut,
-                const CString& answer) {
-  std::string text = result == 0 ? std::string(answer, answer.GetLength()) : std::string();
-  if (options.json) {
-    nlohmann::json out = {{what, options.text}, {"result", LookupOutcome(result, timedOut)}, {"answer", text},
-                          {"code", result}};
-    std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
-  } else if (result == 0) {
-    std::printf("%s\t%s\n", options.text.c_str(), text.c_str());
-  } else {
-    std::fprintf(stderr, "zraddrres: %s: %s\n", options.text.c_str(), LookupOutcome(result, timedOut));
-  }
-  return result == 0 ? 0 : 1;
-}
-
 }  // namespace
 
 int Host(const LookupOptions& options) {
   CZrAddrResolution resolver;
   CString address;
   unsigned long result;
-  {
-    Trace trace(options.trace);
-    result = resolver.GetIPAddressFromHostName(options.text.c_str(), address, options.timeout);
-  }
-  return PrintLookup(options, "host", result, resolver.IsTimeOuted() != 0, address);
+  LookupLines lines(options.trace);
+  result = resolver.GetIPAddressFromHostName(options.text.c_str(), address, options.timeout);
+  return PrintLookup(options, "host", "GetIPAddress Timeout", result, resolver.IsTimeOuted() != 0, address, lines);
 }
 
 int Reverse(const LookupOptions& options) {
   CZrAddrResolution resolver;
   CString host;
   unsigned long result;
-  {
-    Trace trace(options.trace);
-    result = resolver.GetHostFromIPAddress(options.text.c_str(), host, options.timeout);
-  }
-  return PrintLookup(options, "address", result, resolver.IsTimeOutedForHost() != 0, host);
+  LookupLines lines(options.trace);
+  result = resolver.GetHostFromIPAddress(options.text.c_str(), host, options.timeout);
+  return PrintLookup(options, "address", "GetHostName Timeout", result, resolver.IsTimeOutedForHost() != 0, host,
+                     lines);
 }
 
 namespace {

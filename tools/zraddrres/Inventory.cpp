@@ -13,6 +13,7 @@ namespace zrtool {
 namespace {
 
 const char kMonitors[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\";
+const char kIppPorts[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Providers\\Internet Print Provider\\Ports";
 
 // Where each monitor keeps its ports: one subkey per port, or one value per port.
 struct PortSource {
@@ -58,7 +59,31 @@ std::string Folded(const std::string& text) {
   return std::string(upper, upper.GetLength());
 }
 
+// Whether a port has a subkey (or a value) of its own under a Ports key. A
+// name with a backslash cannot be a subkey's: it would name a key further down.
+bool Configures(const std::string& portsKey, const std::string& port, bool subkeys) {
+  if (subkeys && CString(port.c_str()).Find('\\') >= 0) return false;
+  HKEY key = nullptr;
+  std::string path = subkeys ? portsKey + "\\" + port : portsKey;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  bool found = subkeys || RegQueryValueExA(key, port.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return found;
+}
+
 }  // namespace
+
+std::vector<std::string> MonitorsConfiguring(const std::string& port) {
+  std::vector<std::string> monitors;
+  if (port.empty()) return monitors;
+  for (const PortSource& source : kSources) {
+    if (Configures(std::string(kMonitors) + source.monitor + "\\Ports", port, source.subkeys)) {
+      monitors.push_back(source.monitor);
+    }
+  }
+  if (Configures(kIppPorts, port, true)) monitors.push_back("Internet Print Provider");
+  return monitors;
+}
 
 bool IsStoreSetting(const std::string& name) {
   return std::any_of(std::begin(kStoreSettings), std::end(kStoreSettings),
@@ -79,8 +104,7 @@ std::vector<PortEntry> CollectPorts() {
     }
   }
   for (const std::string& port :
-       Names(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Print\\Providers\\Internet Print Provider\\Ports",
-             true)) {
+       Names(HKEY_LOCAL_MACHINE, kIppPorts, true)) {
     add(port, "Internet Print Provider");
   }
   for (const std::string& name : Names(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, false)) {

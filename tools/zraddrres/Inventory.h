@@ -17,6 +17,10 @@ struct PortEntry {
 // listed once, under the first place it was found.
 std::vector<PortEntry> CollectPorts();
 
+// The monitors (and the Internet Print Provider) that configure a port, in
+// the order CollectPorts visits them: whatever Windows line reads them.
+std::vector<std::string> MonitorsConfiguring(const std::string& port);
+
 // The PNS settings kept beside the entries in the store's key ("PNS",
 // "PNSServer", "PNSDeviceAddress"): not recorded addresses.
 bool IsStoreSetting(const std::string& name);

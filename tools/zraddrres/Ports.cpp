@@ -1,7 +1,7 @@
-// Resolves the whole inventory with a few resolver objects working at once.
-// Each object remembers a dead name server for itself, so a dead server costs
-// the inventory about one time-out: the workers meet it together, and each
-// refuses the later short lookups at once.
+// Resolves the whole inventory with a few resolver objects working at once,
+// answering as one object working through the list in order would (see
+// Outcome.h): a dead name server costs about one time-out, and --jobs changes
+// only how long it takes.
 #include "tools/zraddrres/Ports.h"
 
 #include <nlohmann/json.hpp>
@@ -20,6 +20,7 @@
 #include "platform/Console.h"
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Inventory.h"
+#include "tools/zraddrres/Outcome.h"
 #include "tools/zraddrres/Text.h"
 
 namespace zrtool {
@@ -28,10 +29,7 @@ namespace {
 
 struct Result {
   PortEntry entry;
-  bool resolved = false;
-  std::string address;
-  int kind = ZRMONITOR::CT_NONE;
-  double milliseconds = 0;
+  Outcome outcome;
 };
 
 class Progress {
@@ -69,14 +67,15 @@ void PrintTable(const std::vector<Result>& results) {
   for (const Result& r : results) {
     portWidth = std::max(portWidth, ToUtf8(r.entry.port).size());
     monitorWidth = std::max(monitorWidth, ToUtf8(r.entry.monitor).size());
-    addressWidth = std::max(addressWidth, r.address.size());
+    addressWidth = std::max(addressWidth, r.outcome.address.size());
   }
-  std::printf("%-*s  %-*s  %-*s  %-7s  %8s\n", static_cast<int>(portWidth), "PORT", static_cast<int>(monitorWidth),
-              "MONITOR", static_cast<int>(addressWidth), "ADDRESS", "KIND", "MS");
+  std::printf("%-*s  %-*s  %-*s  %-7s  %8s  %s\n", static_cast<int>(portWidth), "PORT", static_cast<int>(monitorWidth),
+              "MONITOR", static_cast<int>(addressWidth), "ADDRESS", "KIND", "MS", "WHY NONE");
   for (const Result& r : results) {
-    std::printf("%-*s  %-*s  %-*s  %-7s  %8.1f\n", static_cast<int>(portWidth), ToUtf8(r.entry.port).c_str(),
+    const Outcome& o = r.outcome;
+    std::printf("%-*s  %-*s  %-*s  %-7s  %8.1f  %s\n", static_cast<int>(portWidth), ToUtf8(r.entry.port).c_str(),
                 static_cast<int>(monitorWidth), ToUtf8(r.entry.monitor).c_str(), static_cast<int>(addressWidth),
-                r.resolved ? r.address.c_str() : "-", KindName(r.kind), r.milliseconds);
+                o.resolved ? o.address.c_str() : "-", KindName(o.kind), o.milliseconds, ToUtf8(o.detail).c_str());
   }
 }
 
@@ -84,49 +83,46 @@ void PrintTable(const std::vector<Result>& results) {
 
 int Ports(const PortsOptions& options) {
   std::vector<PortEntry> entries = CollectPorts();
-  std::vector<Result> results(entries.size());
-  std::atomic<std::size_t> next{0};
   Progress progress(entries.size(), options.progress && zrplatform::StandardErrorIsTerminal());
-
-  auto work = [&] {
-    CZrAddrResolution resolver;
-    for (std::size_t i = next++; i < entries.size(); i = next++) {
-      Result& r = results[i];
-      r.entry = entries[i];
-      CString address;
-      ZRMONITOR::ConnectionType kind = ZRMONITOR::CT_NONE;
-      auto start = std::chrono::steady_clock::now();
-      r.resolved = resolver.GetAddressFromPort(r.entry.port.c_str(), address, &kind) != 0;
-      r.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-      r.kind = kind;
-      if (r.resolved) r.address.assign(address, address.GetLength());
-      progress.Step();
-    }
-  };
-  int jobs = std::max(1, std::min<int>(options.jobs, static_cast<int>(entries.size())));
-  std::vector<std::thread> workers;
-  for (int j = 0; j < jobs; ++j) workers.emplace_back(work);
-  for (std::thread& t : workers) t.join();
+  std::vector<std::string> names;
+  for (const PortEntry& entry : entries) names.push_back(entry.port);
+  OrderedRun run;
+  run.jobs = options.jobs;
+  run.step = [&progress] { progress.Step(); };
+  std::vector<Outcome> outcomes = ResolveInOrder(names, run);
+  std::vector<Result> results;
+  for (std::size_t i = 0; i < entries.size(); ++i) results.push_back({entries[i], outcomes[i]});
 
   bool all = true;
-  for (const Result& r : results) all = all && r.resolved;
+  for (const Result& r : results) all = all && r.outcome.resolved;
   switch (options.format) {
     case Format::Json: {
       nlohmann::json out = nlohmann::json::array();
       for (const Result& r : results) {
-        out.push_back({{"port", ToUtf8(r.entry.port)}, {"monitor", ToUtf8(r.entry.monitor)}, {"resolved", r.resolved},
-                       {"address", r.address}, {"kind", r.kind}, {"kindName", KindName(r.kind)},
-                       {"milliseconds", r.milliseconds}});
+        const Outcome& o = r.outcome;
+        nlohmann::json row = {{"port", ToUtf8(r.entry.port)},
+                              {"monitor", ToUtf8(r.entry.monitor)},
+                              {"resolved", o.resolved},
+                              {"address", o.resolved ? nlohmann::json(ToUtf8(o.address)) : nlohmann::json(nullptr)},
+                              {"kind", o.kind},
+                              {"kindName", KindName(o.kind)},
+                              {"milliseconds", o.milliseconds}};
+        if (!o.resolved) {
+          row["reason"] = ReasonCode(o.reason);
+          row["detail"] = ToUtf8(o.detail);
+        }
+        out.push_back(row);
       }
       std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
       break;
     }
     case Format::Csv:
-      std::printf("port,monitor,address,kind,milliseconds\n");
+      std::printf("port,monitor,address,kind,milliseconds,reason,detail\n");
       for (const Result& r : results) {
-        std::printf("%s,%s,%s,%s,%.1f\n", CsvField(ToUtf8(r.entry.port)).c_str(),
-                    CsvField(ToUtf8(r.entry.monitor)).c_str(), CsvField(r.address).c_str(), KindName(r.kind),
-                    r.milliseconds);
+        const Outcome& o = r.outcome;
+        std::printf("%s,%s,%s,%s,%.1f,%s,%s\n", CsvField(ToUtf8(r.entry.port)).c_str(),
+                    CsvField(ToUtf8(r.entry.monitor)).c_str(), CsvField(ToUtf8(o.address)).c_str(), KindName(o.kind),
+                    o.milliseconds, ReasonCode(o.reason), CsvField(ToUtf8(o.detail)).c_str());
       }
       break;
     case Format::Table:

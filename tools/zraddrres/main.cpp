@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
   CLI::App* hostCommand = app.add_subcommand("host", "Look a host name up on a worker bounded by a time-out");
   hostCommand->add_option("name", host.text, "The host name")->required();
   hostCommand->add_option("--timeout", host.timeout, "Milliseconds to wait (the registry may override)")
+      ->check(CLI::NonNegativeNumber)
       ->capture_default_str();
   hostCommand->add_flag("--json", host.json, "Print the result as JSON");
   hostCommand->add_flag("--trace", host.trace, "Show the library's trace on standard error");
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
       app.add_subcommand("reverse", "Look the host name of an address up on a worker bounded by a time-out");
   reverseCommand->add_option("address", reverse.text, "The IPv4 or IPv6 address text")->required();
   reverseCommand->add_option("--timeout", reverse.timeout, "Milliseconds to wait (the registry may override)")
+      ->check(CLI::NonNegativeNumber)
       ->capture_default_str();
   reverseCommand->add_flag("--json", reverse.json, "Print the result as JSON");
   reverseCommand->add_flag("--trace", reverse.trace, "Show the library's trace on standard error");

@@ -1,0 +1,313 @@
+#include "tools/zraddrres/Outcome.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include <ZrAddrResDiagnostics.h>
+#include <ZrAddrResolution.h>
+
+#include "platform/Registry.h"
+#include "platform/Version.h"
+#include "tools/zraddrres/Inventory.h"
+#include "vdoem/VdOem.h"
+#include "zrlogging/ZrLogging.h"
+
+namespace zrtool {
+
+namespace {
+
+// The lines the library writes on the thread that resolves a port. Lines of
+// the lookup workers are left out: the caller's own lines say how each lookup
+// ended.
+thread_local std::vector<std::string>* t_lines = nullptr;
+
+void Listen(void* echo, ZrLoggingEvent event, const char* name, unsigned long level, const char* text) {
+  if (event != ZRLOGGING_EVENT_WRITE) return;
+  if (t_lines) t_lines->emplace_back(text);
+  if (echo) {
+    static std::mutex mutex;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, text);
+  }
+}
+
+class Listening {
+ public:
+  explicit Listening(bool echo) { ZrLoggingSetHook(&Listen, echo ? this : nullptr); }
+  ~Listening() { ZrLoggingSetHook(nullptr, nullptr); }
+};
+
+class Capture {
+ public:
+  Capture() { t_lines = &m_lines; }
+  ~Capture() { t_lines = nullptr; }
+  const std::vector<std::string>& Lines() const { return m_lines; }
+
+ private:
+  std::vector<std::string> m_lines;
+};
+
+bool StartsWith(const std::string& text, const char* head) { return text.compare(0, std::strlen(head), head) == 0; }
+
+// What follows the " : " of a start or refusal line: the name it was about.
+std::string NameAfterColon(const std::string& line) {
+  std::string::size_type colon = line.rfind(" : ");
+  return colon == std::string::npos ? std::string() : line.substr(colon + 3);
+}
+
+// The readers that read a monitor's configuration, and that monitor.
+struct MonitorReader {
+  const char* reader;
+  const char* monitor;
+};
+
+const MonitorReader kMonitorReaders[] = {
+    {"GetIPAddressFromStandardTCPIPPort()", "Standard TCP/IP Port"},
+    {"GetIPAddressFromHPStandardTCPIPPort()", "HP Standard TCP/IP Port"},
+    {"GetIPAddressFromLPRPort()", "LPR Port"},
+    {"GetIPAddressFromCanonLPRPort()", "Canon LPR Port"},
+    {"GetIPAddressFromJNTQPPort()", "JN TCP/IP TQP Port"},
+    {"GetIPAddressFromNECTQPPort()", "NEC TCP/IP TQP Port"},
+    {"GetIPAddressFromIPP(", "Internet Print Provider"},
+};
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+bool StoreHolds(const std::string& port) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  bool held = RegQueryValueExA(key, port.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return held;
+}
+
+// Reads the library's own account of one call. The first class that applies
+// wins: a refusal or a stop ends the search, a silent name server or an
+// unknown name is what kept a configured port from its address, and only
+// then is the configuration itself in question.
+void Explain(const std::string& port, const std::vector<std::string>& lines, bool timedOutHere, Outcome& out) {
+  std::string lastHost;
+  std::string refusedHost;
+  std::string unknownHost;
+  std::vector<std::string> monitorsRead;
+  for (const std::string& line : lines) {
+    if (line.find("This Port is not supported !!") != std::string::npos) {
+      out.reason = Reason::PortKind;
+      out.detail = "not a port that leads to a network device (a local, file or special port)";
+      return;
+    }
+    if (line.find("(AddresResolution Aborted)") != std::string::npos) {
+      out.reason = Reason::StoppedByDesign;
+      out.detail = "a direct-print port: on the NT line the search stops there, by design";
+      return;
+    }
+    if (StartsWith(line, "GetIPAddressFromHostName(with timeout) start!! : ")) lastHost = NameAfterColon(line);
+    if (StartsWith(line, "GetIPAddressFromHostName() gethosybyname() is aleady timeouted!! : ") && refusedHost.empty())
+      refusedHost = NameAfterColon(line);
+    if (StartsWith(line, "GetIPFromDNSThreadProc IP FALSE") && unknownHost.empty()) unknownHost = lastHost;
+    if (StartsWith(line, "GetIPXAddressFromSpoolbridgePort()")) {
+      // Each line keeps its direct-print ports under a key of its own.
+      const char* key = WindowsLineName() == "9x" ? "JN Spoolbridge Port" : "\x82\x69\x82\x6D Spoolbridge Port";
+      if (std::find(monitorsRead.begin(), monitorsRead.end(), key) == monitorsRead.end()) monitorsRead.push_back(key);
+    }
+    for (const MonitorReader& reader : kMonitorReaders) {
+      if (StartsWith(line, reader.reader) && std::find(monitorsRead.begin(), monitorsRead.end(), reader.monitor) ==
+                                                  monitorsRead.end()) {
+        monitorsRead.push_back(reader.monitor);
+      }
+    }
+  }
+  if (timedOutHere) {
+    out.reason = Reason::NameServerSilent;
+    out.detail = "no answer from the name server: the lookup of " + lastHost + " timed out";
+    return;
+  }
+  if (!refusedHost.empty()) {
+    out.reason = Reason::NameServerSilent;
+    out.detail = "no answer from the name server: " + refusedHost +
+                 " was not looked up, because an earlier lookup had timed out";
+    return;
+  }
+  if (!unknownHost.empty()) {
+    out.reason = Reason::NameNotFound;
+    out.detail = "name not found: " + unknownHost;
+    return;
+  }
+  bool unc = port.compare(0, 2, "\\\\") == 0;
+  bool stored = StoreHolds(port);
+  if (unc || stored) {
+    out.reason = Reason::NoStoredEntry;
+    out.detail = stored ? "no reader found the device, and the stored entry is not an address"
+                        : "no reader found the device (PNS, the SMB share list, NetWare), and there is no stored entry";
+    return;
+  }
+  out.reason = Reason::NotConfigured;
+  std::vector<std::string> configured = MonitorsConfiguring(port);
+  std::vector<std::string> readHere;
+  for (const std::string& monitor : configured) {
+    if (std::find(monitorsRead.begin(), monitorsRead.end(), monitor) != monitorsRead.end()) readHere.push_back(monitor);
+  }
+  if (!readHere.empty()) {
+    out.detail = "configured under " + Joined(readHere) + ", but without an address or host name its reader uses";
+    return;
+  }
+  out.detail = "not configured under any monitor the " + WindowsLineName() + " line reads";
+  if (!monitorsRead.empty()) out.detail += " (" + Joined(monitorsRead) + ")";
+  out.detail += configured.empty() ? ", nor under any other, and there is no stored entry"
+                                   : "; it is configured under " + Joined(configured);
+}
+
+// One worker's resolver objects: one that has never seen a time-out, and one
+// that refuses host-name lookups as if it had.
+class Resolvers {
+ public:
+  CZrAddrResolution& For(bool silent) {
+    if (silent) {
+      if (!m_silent) {
+        m_silent.reset(new CZrAddrResolution);
+        ZrAddrResDiagnostics::MarkNameServerSilent(*m_silent);
+      }
+      return *m_silent;
+    }
+    if (!m_answering || m_answering->IsTimeOuted()) m_answering.reset(new CZrAddrResolution);
+    return *m_answering;
+  }
+
+ private:
+  std::unique_ptr<CZrAddrResolution> m_answering;
+  std::unique_ptr<CZrAddrResolution> m_silent;
+};
+
+struct Slot {
+  Outcome out;
+  bool ranSilent = false;     // the state the port was resolved in
+  bool leavesSilent = false;  // the state it left for the next port
+};
+
+void ResolveOne(const std::string& port, Entry entry, bool silent, Resolvers& resolvers, Slot& slot) {
+  CZrAddrResolution& resolver = resolvers.For(silent);
+  Outcome out;
+  CString address;
+  ZRMONITOR::ConnectionType kind = ZRMONITOR::CT_NONE;
+  int found = 0;
+  Capture capture;
+  auto start = std::chrono::steady_clock::now();
+  switch (entry) {
+    case Entry::Full: found = resolver.GetAddressFromPort(port.c_str(), address, &kind); break;
+    case Entry::IP: found = resolver.GetIPAddressFromPort(port.c_str(), address, &kind); break;
+    case Entry::IPX: found = resolver.GetIPXAddressFromPort(port.c_str(), address, &kind); break;
+  }
+  out.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  bool leavesSilent = resolver.IsTimeOuted() != 0;
+  out.resolved = found != 0;
+  out.kind = out.resolved ? kind : ZRMONITOR::CT_NONE;
+  // After a miss the string holds whatever a reader left: not an answer.
+  if (out.resolved) {
+    out.address.assign(address, address.GetLength());
+  } else {
+    Explain(port, capture.Lines(), leavesSilent && !silent, out);
+  }
+  slot.out = out;
+  slot.ranSilent = silent;
+  slot.leavesSilent = leavesSilent;
+}
+
+}  // namespace
+
+const char* ReasonCode(Reason reason) {
+  switch (reason) {
+    case Reason::PortKind: return "port-kind";
+    case Reason::StoppedByDesign: return "stopped-by-design";
+    case Reason::NameServerSilent: return "name-server-silent";
+    case Reason::NameNotFound: return "name-not-found";
+    case Reason::NotConfigured: return "not-configured";
+    case Reason::NoStoredEntry: return "no-stored-entry";
+    default: return "";
+  }
+}
+
+std::string WindowsLineName() {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (!GetVersionExA(&version)) return "unknown Windows";
+  if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) return "9x";
+  return version.dwMajorVersion < 5 ? "NT 4" : "NT 5 and later";
+}
+
+std::vector<Outcome> ResolveInOrder(const std::vector<std::string>& ports, const OrderedRun& run) {
+  const int count = static_cast<int>(ports.size());
+  std::vector<Slot> slots(ports.size());
+  Listening listening(run.echoTrace);
+
+  // A round resolves the ports listed, each in the state given, or (-1) in
+  // the state the earliest port known to have met a time-out implies.
+  struct Task {
+    int index;
+    int silent;  // 0, 1, or -1: guess
+  };
+  std::vector<Task> tasks;
+  for (int i = 0; i < count; ++i) tasks.push_back({i, -1});
+  bool first = true;
+  while (!tasks.empty()) {
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> earliestSilent{INT_MAX};
+    auto work = [&] {
+      Resolvers resolvers;
+      for (std::size_t t = next++; t < tasks.size(); t = next++) {
+        const Task& task = tasks[t];
+        bool silent = task.silent < 0 ? earliestSilent.load() < task.index : task.silent != 0;
+        Slot& slot = slots[task.index];
+        ResolveOne(ports[task.index], run.entry, silent, resolvers, slot);
+        if (slot.leavesSilent) {
+          int seen = earliestSilent.load();
+          while (task.index < seen && !earliestSilent.compare_exchange_weak(seen, task.index)) {
+          }
+        }
+        if (first && run.step) run.step();
+      }
+    };
+    int jobs = std::max(1, std::min<int>(run.jobs, static_cast<int>(tasks.size())));
+    if (jobs == 1) {
+      work();
+    } else {
+      std::vector<std::thread> workers;
+      for (int j = 0; j < jobs; ++j) workers.emplace_back(work);
+      for (std::thread& worker : workers) worker.join();
+    }
+    first = false;
+
+    // Walk the list as one object would: each port must have run in the state
+    // the ports before it left. Once the name server was silent it stays so,
+    // so every later port that ran otherwise runs again, silent. A port that
+    // ran silent too early runs again answering, and the walk waits for it.
+    tasks.clear();
+    bool silent = false;
+    for (int i = 0; i < count; ++i) {
+      const Slot& slot = slots[i];
+      if (slot.ranSilent != silent) {
+        tasks.push_back({i, silent ? 1 : 0});
+        if (!silent) break;
+        continue;
+      }
+      silent = silent || slot.leavesSilent;
+    }
+  }
+
+  std::vector<Outcome> outcomes;
+  outcomes.reserve(slots.size());
+  for (Slot& slot : slots) outcomes.push_back(std::move(slot.out));
+  return outcomes;
+}
+
+}  // namespace zrtool
