@@ -98,15 +98,83 @@ int List(bool json) {
   return status;
 }
 
+// The value name the store keeps a name under: its printer-friendly form.
+std::string ValueName(const std::string& name) {
+  CString friendly;
+  CZrAddrResolution::MakePrinterFriendlyName(name.c_str(), friendly);
+  return std::string(friendly, friendly.GetLength());
+}
+
+// The text an entry holds, if there is an entry under that value name.
+bool Held(const std::string& valueName, std::string& text) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  char data[kStoreValueBytes + 1] = {};
+  DWORD size = kStoreValueBytes;
+  LONG rc = RegQueryValueExA(key, valueName.c_str(), nullptr, nullptr, reinterpret_cast<LPBYTE>(data), &size);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return false;
+  text = rc == ERROR_SUCCESS ? std::string(data) : std::string("(a value longer than the store reads)");
+  return true;
+}
+
+bool IsHex(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
+// What the stored-address fallback reports as an address without a lookup.
+bool IsAddressText(const std::string& value) {
+  // The IPv6 test asks the socket library the first resolver object loads.
+  CZrAddrResolution loader;
+  if (CZrAddrResolution::IsValidStringIPAddress(value.c_str()) ||
+      CZrAddrResolution::IsValidStringIPAddressIPv6(value.c_str())) {
+    return true;
+  }
+  // Network and node, in either order: 8 and 12 hexadecimal digits.
+  std::string::size_type colon = value.find(':');
+  return value.size() == 21 && (colon == 8 || colon == 12) && IsHex(value.substr(0, colon)) &&
+         IsHex(value.substr(colon + 1));
+}
+
+// Says what an add or rename would do to another entry, and whether to go on.
+bool MayReplace(const char* action, const std::string& valueName, bool force) {
+  std::string old;
+  if (!Held(valueName, old)) return true;
+  if (!force) {
+    std::fprintf(stderr,
+                 "zraddrres: store %s: there is already an entry %s (%s); give --force to replace it\n", action,
+                 ToUtf8(valueName).c_str(), ToUtf8(old).c_str());
+    return false;
+  }
+  std::fprintf(stderr, "zraddrres: store %s: replaced the entry %s, which held %s\n", action,
+               ToUtf8(valueName).c_str(), ToUtf8(old).c_str());
+  return true;
+}
+
+void WarnAboutName(const char* action, const std::string& name, const std::string& valueName) {
+  if (valueName == name) return;
+  std::fprintf(stderr,
+               "zraddrres: store %s: note: kept as \"%s\"; the fallback of resolve looks ports up by their own "
+               "name, so it will not find this entry for the port %s\n",
+               action, ToUtf8(valueName).c_str(), ToUtf8(name).c_str());
+}
+
 }  // namespace
 
-int Store(const std::string& action, const std::vector<std::string>& arguments, bool json) {
+int Store(const std::string& action, const std::vector<std::string>& arguments, bool json, bool force) {
   auto need = [&](std::size_t count) {
     if (arguments.size() == count) return true;
     std::fprintf(stderr, "zraddrres: store %s takes %zu argument%s\n", action.c_str(), count, count == 1 ? "" : "s");
     return false;
   };
   if (action == "list") return need(0) ? List(json) : 2;
+  // An empty name would be the key's default value, which is no entry.
+  for (std::size_t i = 0; i < arguments.size() && i < (action == "add" ? 1u : 2u); ++i) {
+    if (arguments[i].empty()) {
+      std::fprintf(stderr, "zraddrres: store %s: a name cannot be empty\n", action.c_str());
+      return 2;
+    }
+  }
 
   ErrorListener errors;
   try {
@@ -125,9 +193,18 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
       }
     } else if (action == "add") {
       if (!need(2)) return 2;
+      std::string valueName = ValueName(arguments[0]);
+      if (!MayReplace("add", valueName, force)) return 1;
+      if (!IsAddressText(arguments[1])) {
+        std::fprintf(stderr,
+                     "zraddrres: store add: warning: %s is neither an IP address nor an IPX address text "
+                     "(8 and 12 hexadecimal digits, 00001234:0080c7a1b2c3); resolve will look it up as a host name\n",
+                     ToUtf8(arguments[1]).c_str());
+      }
       NZrAddrRes::CRegMgr store;
       store.OpenForWrite();
       store.Add(arguments[0].c_str(), arguments[1].c_str());
+      WarnAboutName("add", arguments[0], valueName);
     } else if (action == "remove") {
       if (!need(1)) return 2;
       NZrAddrRes::CRegMgr store;
@@ -135,7 +212,12 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
       store.Remove(arguments[0].c_str());
     } else if (action == "rename") {
       if (!need(2)) return 2;
+      std::string from = ValueName(arguments[0]);
+      std::string to = ValueName(arguments[1]);
+      // A rename onto the entry's own value name (another case) replaces nothing.
+      if (!zrplatform::SameRegistryName(from.c_str(), to.c_str()) && !MayReplace("rename", to, force)) return 1;
       NZrAddrRes::CRegMgr::Rename(arguments[0].c_str(), arguments[1].c_str());
+      WarnAboutName("rename", arguments[1], to);
     } else {
       std::fprintf(stderr, "zraddrres: unknown store action %s (list, get, add, rename, remove)\n", action.c_str());
       return 2;

@@ -7,6 +7,7 @@
 namespace zrtool {
 
 // action: list, get, add, rename or remove; arguments as each needs them.
-int Store(const std::string& action, const std::vector<std::string>& arguments, bool json);
+// add and rename refuse to replace another entry unless force is set.
+int Store(const std::string& action, const std::vector<std::string>& arguments, bool json, bool force);
 
 }  // namespace zrtool

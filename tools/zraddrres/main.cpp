@@ -88,6 +88,8 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"list", "get", "add", "rename", "remove"}));
   storeCommand->add_option("arguments", storeArguments, "The names and value the action takes");
   storeCommand->add_flag("--json", storeJson, "Print list and get results as JSON");
+  bool storeForce = false;
+  storeCommand->add_flag("--force", storeForce, "Let add and rename replace an entry of that name");
 
   CLI::App* reg = app.add_subcommand("reg", "Load or show the registry the library reads");
   reg->require_subcommand(1);
@@ -118,7 +120,7 @@ int main(int argc, char** argv) {
     ports.progress = !noProgress;
     return zrtool::Ports(ports);
   }
-  if (*storeCommand) return zrtool::Store(storeAction, storeArguments, storeJson);
+  if (*storeCommand) return zrtool::Store(storeAction, storeArguments, storeJson, storeForce);
   if (*sharesCommand) return zrtool::Shares(sharesServer, sharesJson);
   if (*hostCommand) return zrtool::Host(host);
   if (*reverseCommand) return zrtool::Reverse(reverse);
