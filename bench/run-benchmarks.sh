@@ -70,7 +70,7 @@ ZRADDRRES_REGISTRY=$work/registry-pns "$root/tests/netns/run-in-pns-netns.sh" \
 
 echo "== zraddrres ports (hyperfine)"
 "$root/tests/netns/run-in-netns.sh" --responder "$bin/dns_responder" --zone "$root/examples/sample-zone.txt" \
-  --resolv-options "timeout:1 attempts:1" -- \
+  --resolv-options "timeout:3 attempts:1" -- \
   hyperfine --warmup 2 --runs 10 --ignore-failure \
   -n "sample export" "ZRADDRRES_REGISTRY=$work/registry-sample $bin/zraddrres ports --no-progress" \
   -n "10,000 ports by address" "ZRADDRRES_REGISTRY=$work/registry-big $bin/zraddrres ports --no-progress"

@@ -22,7 +22,7 @@ tool=$root/build/native/bin/zraddrres
 
 in_namespace() {
   "$root/tests/netns/run-in-netns.sh" --responder "$root/build/native/bin/dns_responder" \
-    --zone "$root/examples/sample-zone.txt" --resolv-options "timeout:1 attempts:1" -- "$@"
+    --zone "$root/examples/sample-zone.txt" --resolv-options "timeout:3 attempts:1" -- "$@"
 }
 
 status=0
