@@ -12,8 +12,11 @@
 #include <vector>
 
 #include "platform/Modules.h"
+#include "platform/posix/Settings.h"
 
 namespace {
+
+const char* const kCodePageNames[] = {"1252", "932"};
 
 UINT ReadAnsiCodePage() {
   const char* wanted = std::getenv("ZRADDRRES_ACP");
@@ -136,3 +139,22 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR input, int inputLength, LP
   std::memcpy(output, converted.data(), converted.size());
   return bytes;
 }
+
+namespace zrplatform {
+namespace posix {
+
+bool IsCodePageName(const char* text) {
+  for (const char* name : kCodePageNames) {
+    if (std::strcmp(name, text) == 0) return true;
+  }
+  return false;
+}
+
+std::string CodePageNames() {
+  std::string names;
+  for (const char* name : kCodePageNames) names += (names.empty() ? "" : ", ") + std::string(name);
+  return names;
+}
+
+}  // namespace posix
+}  // namespace zrplatform

@@ -2,9 +2,13 @@
 // every call so a test can switch lines within one process.
 #include "platform/Version.h"
 
+#include <strings.h>
+
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
+#include <string>
+
+#include "platform/posix/Settings.h"
 
 namespace {
 
@@ -42,3 +46,22 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
   std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
   return TRUE;
 }
+
+namespace zrplatform {
+namespace posix {
+
+bool IsWindowsLineName(const char* name) {
+  for (const VersionByName& v : kVersions) {
+    if (strcasecmp(v.name, name) == 0) return true;
+  }
+  return false;
+}
+
+std::string WindowsLineNames() {
+  std::string names;
+  for (const VersionByName& v : kVersions) names += (names.empty() ? "" : ", ") + std::string(v.name);
+  return names;
+}
+
+}  // namespace posix
+}  // namespace zrplatform

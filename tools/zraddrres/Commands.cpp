@@ -7,11 +7,13 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <vector>
 
 #include <ZrAddrResDiagnostics.h>
 #include <ZrAddrResolution.h>
 
 #include "platform/RegImport.h"
+#include "platform/Spooler.h"
 #include "tools/zraddrres/Outcome.h"
 #include "tools/zraddrres/Text.h"
 #include "vdoem/VdOem.h"
@@ -71,9 +73,9 @@ int Resolve(const ResolveOptions& options) {
       }
       results.push_back(row);
     } else if (o.resolved) {
-      std::printf("%s\t%s\t%s\n", ToUtf8(port).c_str(), ToUtf8(o.address).c_str(), KindName(o.kind));
+      std::printf("%s\t%s\t%s\n", Field(ToUtf8(port)).c_str(), Field(ToUtf8(o.address)).c_str(), KindName(o.kind));
     } else {
-      std::printf("%s\t-\t%s\t%s\n", ToUtf8(port).c_str(), KindName(o.kind), ToUtf8(o.detail).c_str());
+      std::printf("%s\t-\t%s\t%s\n", Field(ToUtf8(port)).c_str(), KindName(o.kind), Field(ToUtf8(o.detail)).c_str());
     }
   }
   if (options.json) std::printf("%s\n", results.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
@@ -161,7 +163,7 @@ int PrintLookup(const LookupOptions& options, const char* what, const char* valu
     }
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else {
-    if (result == 0) std::printf("%s\t%s\n", ToUtf8(options.text).c_str(), ToUtf8(text).c_str());
+    if (result == 0) std::printf("%s\t%s\n", Field(ToUtf8(options.text)).c_str(), Field(ToUtf8(text)).c_str());
     if (result != 0) std::fprintf(stderr, "zraddrres: %s: %s\n", ToUtf8(options.text).c_str(), outcome.text);
     if (waited) std::fprintf(stderr, "zraddrres: time-out %lu ms, from %s\n", milliseconds, source.c_str());
   }
@@ -280,17 +282,43 @@ int Pns(const PnsOptions& options) {
   return found ? 0 : 1;
 }
 
+namespace {
+
+// Why a printer has no host: it does not exist, or its port is another kind.
+std::string PrinterMiss(const std::string& printer) {
+  HANDLE handle = nullptr;
+  if (!OpenPrinterA(const_cast<char*>(printer.c_str()), &handle, nullptr)) return "no such printer";
+  DWORD needed = 0;
+  GetPrinterA(handle, 2, nullptr, 0, &needed);
+  std::vector<BYTE> record(needed);
+  std::string port;
+  if (needed >= sizeof(PRINTER_INFO_2A) &&
+      GetPrinterA(handle, 2, record.data(), static_cast<DWORD>(record.size()), &needed)) {
+    const char* name = reinterpret_cast<const PRINTER_INFO_2A*>(record.data())->pPortName;
+    port = name ? name : "";
+  }
+  ClosePrinter(handle);
+  return "its port " + (port.empty() ? std::string("(none)") : ToUtf8(port)) +
+         " is not a direct TCP/IP port configured by host name on the " + WindowsLineName() + " line";
+}
+
+}  // namespace
+
 int Printer(const std::string& printer, bool json) {
   CString host;
   int found = CZrAddrResolution::GetHostNameFromPrinterName(printer.c_str(), host);
   std::string text = found ? std::string(host, host.GetLength()) : std::string();
+  std::string miss = found ? std::string() : PrinterMiss(printer);
   if (json) {
-    nlohmann::json out = {{"printer", printer}, {"found", found != 0}, {"host", text}};
+    nlohmann::json out = {{"printer", ToUtf8(printer)},
+                          {"found", found != 0},
+                          {"host", found ? nlohmann::json(ToUtf8(text)) : nlohmann::json(nullptr)}};
+    if (!found) out["reason"] = miss;
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else if (found) {
-    std::printf("%s\t%s\n", printer.c_str(), text.c_str());
+    std::printf("%s\t%s\n", Field(ToUtf8(printer)).c_str(), Field(ToUtf8(text)).c_str());
   } else {
-    std::fprintf(stderr, "zraddrres: %s: no direct TCP/IP port configured by host name\n", printer.c_str());
+    std::fprintf(stderr, "zraddrres: printer %s: %s\n", ToUtf8(printer).c_str(), miss.c_str());
   }
   return found ? 0 : 1;
 }

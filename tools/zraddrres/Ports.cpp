@@ -62,20 +62,22 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
+// Columns aligned by the width a terminal gives each name, not its bytes.
 void PrintTable(const std::vector<Result>& results) {
   std::size_t portWidth = 4, monitorWidth = 7, addressWidth = 7;
   for (const Result& r : results) {
-    portWidth = std::max(portWidth, ToUtf8(r.entry.port).size());
-    monitorWidth = std::max(monitorWidth, ToUtf8(r.entry.monitor).size());
-    addressWidth = std::max(addressWidth, r.outcome.address.size());
+    portWidth = std::max(portWidth, DisplayWidth(Field(ToUtf8(r.entry.port))));
+    monitorWidth = std::max(monitorWidth, DisplayWidth(ToUtf8(r.entry.monitor)));
+    addressWidth = std::max(addressWidth, DisplayWidth(ToUtf8(r.outcome.address)));
   }
-  std::printf("%-*s  %-*s  %-*s  %-7s  %8s  %s\n", static_cast<int>(portWidth), "PORT", static_cast<int>(monitorWidth),
-              "MONITOR", static_cast<int>(addressWidth), "ADDRESS", "KIND", "MS", "WHY NONE");
+  std::printf("%s  %s  %s  %-7s  %8s  %s\n", PadTo("PORT", portWidth).c_str(), PadTo("MONITOR", monitorWidth).c_str(),
+              PadTo("ADDRESS", addressWidth).c_str(), "KIND", "MS", "WHY NONE");
   for (const Result& r : results) {
     const Outcome& o = r.outcome;
-    std::printf("%-*s  %-*s  %-*s  %-7s  %8.1f  %s\n", static_cast<int>(portWidth), ToUtf8(r.entry.port).c_str(),
-                static_cast<int>(monitorWidth), ToUtf8(r.entry.monitor).c_str(), static_cast<int>(addressWidth),
-                o.resolved ? o.address.c_str() : "-", KindName(o.kind), o.milliseconds, ToUtf8(o.detail).c_str());
+    std::printf("%s  %s  %s  %-7s  %8.1f  %s\n", PadTo(Field(ToUtf8(r.entry.port)), portWidth).c_str(),
+                PadTo(ToUtf8(r.entry.monitor), monitorWidth).c_str(),
+                PadTo(o.resolved ? ToUtf8(o.address) : "-", addressWidth).c_str(), KindName(o.kind), o.milliseconds,
+                Field(ToUtf8(o.detail)).c_str());
   }
 }
 

@@ -84,7 +84,7 @@ int List(bool json) {
     if (json) {
       out[entry] = ToUtf8(value);
     } else {
-      std::printf("%s\t%s\n", entry.c_str(), ToUtf8(value).c_str());
+      std::printf("%s\t%s\n", Field(entry).c_str(), Field(ToUtf8(value)).c_str());
     }
   }
   if (key) RegCloseKey(key);
@@ -180,6 +180,12 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
   try {
     if (action == "get") {
       if (!need(1)) return 2;
+      std::string held;
+      if (!Held(ValueName(arguments[0]), held)) {
+        std::fprintf(stderr, "zraddrres: store get: no entry named %s; see zraddrres store list\n",
+                     ToUtf8(ValueName(arguments[0])).c_str());
+        return 1;
+      }
       NZrAddrRes::CRegMgr store;
       store.OpenForRead();
       CString value;

@@ -1,10 +1,28 @@
-// Text the tool prints: the library's ANSI text turned into UTF-8.
+// Text between the user and the library: the user types and reads UTF-8, the
+// library's names and texts are in the ANSI code page.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace zrtool {
 
+// The library's ANSI text in UTF-8.
 std::string ToUtf8(const std::string& ansi);
+
+// A UTF-8 argument in the ANSI code page; false when the page cannot hold
+// every character of it (nothing is replaced by a look-alike or a '?').
+bool ToAnsi(const std::string& utf8, std::string& ansi);
+
+// One field of a tab-separated line: a tab, carriage return or line feed
+// inside it is written as \t, \r or \n, so the line keeps its fields.
+std::string Field(const std::string& utf8);
+
+// The columns a terminal gives a UTF-8 text: East Asian wide characters take
+// two, everything else one.
+std::size_t DisplayWidth(const std::string& utf8);
+
+// The text followed by spaces up to a display width.
+std::string PadTo(const std::string& utf8, std::size_t width);
 
 }  // namespace zrtool

@@ -3,15 +3,23 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "platform/CodePage.h"
+#include "platform/Console.h"
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Ports.h"
 #include "tools/zraddrres/Shares.h"
 #include "tools/zraddrres/Store.h"
+#include "tools/zraddrres/Text.h"
+#include "tools/zraddrres/Usage.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"zraddrres: finds the network device behind a printer port"};
+  CLI::App app{"zraddrres: finds the network device behind a printer port", "zraddrres"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "zraddrres " ZRADDRRES_VERSION);
+  app.footer(zrtool::kHelpFooter);
 
   zrtool::ResolveOptions resolve;
   CLI::App* resolveCommand =
@@ -100,16 +108,49 @@ int main(int argc, char** argv) {
   CLI::App* exportCommand = reg->add_subcommand("export", "Print a key and everything below it as REGEDIT4 text");
   exportCommand->add_option("key", exportKey, "The key, e.g. HKCU\\Software\\ZrAddrRes")->capture_default_str();
 
+  std::vector<std::string> arguments = zrplatform::ArgumentsAsUtf8(argc, argv);
+  if (int status = zrtool::CheckCommandWords(app, arguments)) return status;
   try {
-    app.parse(argc, argv);
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    app.parse(reversed);
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    app.exit(e);
+    return zrtool::SayParseError(app, e);
+  }
+  const std::string unknown = zrplatform::UnknownSettings();
+  if (!unknown.empty()) {
+    std::fprintf(stderr, "zraddrres: %s\n", unknown.c_str());
     return 2;
   }
+
+  // Names reach the library in the ANSI code page, as the registry holds them.
+  const char* command = nullptr;
+  for (CLI::App* sub : app.get_subcommands()) command = sub->get_name().c_str();
+  bool representable = true;
+  auto ansi = [&](std::string& text) {
+    std::string converted;
+    if (!representable) return;
+    if (!zrtool::ToAnsi(text, converted)) {
+      std::fprintf(stderr, "zraddrres: %s: '%s' cannot be written in the ANSI code page %u\n", command, text.c_str(),
+                   static_cast<unsigned>(GetACP()));
+      representable = false;
+      return;
+    }
+    text = converted;
+  };
+  for (std::string& port : resolve.ports) ansi(port);
+  ansi(host.text);
+  ansi(reverse.text);
+  ansi(pns.name);
+  ansi(printerName);
+  ansi(sharesServer);
+  for (std::string& argument : storeArguments) ansi(argument);
+  if (!representable) return 2;
 
   if (*resolveCommand) {
     resolve.entry = ipOnly ? zrtool::Entry::IP : ipxOnly ? zrtool::Entry::IPX : zrtool::Entry::Full;

@@ -1,0 +1,45 @@
+# Wrong calls name the word the tool did not know and what it knows, start
+# with "zraddrres:", and end with exit status 2; --version and --help answer.
+#   cmake -DTOOL=... [-DEMULATOR=...] -DWORK=<folder> -P UsageTest.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(ENV{ZRADDRRES_REGISTRY} ${WORK}/registry)
+
+# case(EXIT PATTERN ARGUMENTS...): the tool's standard error (or, for exit 0,
+# its output) matches PATTERN.
+function(case exit pattern)
+  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} WORKING_DIRECTORY ${WORK}
+                  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(said "${err}")
+  if(exit EQUAL 0)
+    set(said "${out}")
+  endif()
+  if(NOT code EQUAL exit OR NOT said MATCHES "${pattern}")
+    message(SEND_ERROR "zraddrres ${ARGN}: expected exit ${exit} and /${pattern}/\nexit: ${code}\nstdout:\n${out}\nstderr:\n${err}")
+  endif()
+  if(NOT exit EQUAL 0 AND NOT err MATCHES "^zraddrres: ")
+    message(SEND_ERROR "zraddrres ${ARGN}: the message does not start with zraddrres:\n${err}")
+  endif()
+endfunction()
+
+case(2 "unknown command 'bogus'. the commands are: resolve, host, reverse, pns, printer, ports, shares, store, reg" bogus)
+case(2 "^zraddrres: reg: unknown command 'bogus'. the commands are: import, export" reg bogus)
+case(2 "^zraddrres: reg: give a command: import, export" reg)
+case(2 "^zraddrres: give a command: resolve" )
+case(2 "^zraddrres: resolve: give at least one PORT" resolve)
+case(2 "^zraddrres: resolve: .*--bogus.*its options are: .*--ipx" resolve --bogus LPT1:)
+case(2 "^zraddrres: host: .*-5" host --timeout -5 localhost)
+case(2 "^zraddrres: ports: --jobs" ports --jobs 0)
+case(1 "^zraddrres: store get: no entry named Nope. see zraddrres store list" store get Nope)
+case(1 "^zraddrres: printer Nope: no such printer" printer Nope)
+case(0 "^zraddrres [0-9]+\\.[0-9]+\\.[0-9]+\n$" --version)
+case(0 "Usage: zraddrres .*Exit status:.*2  bad usage.*ZRADDRRES_REGISTRY.*ZRLOGGING_LEVEL" --help)
+
+# The Linux build acts as the Windows line and code page these name.
+if(NOT EMULATOR)
+  set(ENV{ZRADDRRES_WINVER} win7)
+  case(2 "^zraddrres: ZRADDRRES_WINVER=win7 is no Windows line. use one of win95, win98, winme, nt40, win2k, win10" store list)
+  unset(ENV{ZRADDRRES_WINVER})
+  set(ENV{ZRADDRRES_ACP} 65001)
+  case(2 "ZRADDRRES_ACP=65001 .*use one of 1252, 932" store list)
+endif()
