@@ -20,6 +20,7 @@
 #include "platform/Console.h"
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Inventory.h"
+#include "tools/zraddrres/Registry.h"
 #include "tools/zraddrres/Text.h"
 
 namespace zrtool {
@@ -84,6 +85,7 @@ void PrintTable(const std::vector<Result>& results) {
 
 int Ports(const PortsOptions& options) {
   std::vector<PortEntry> entries = CollectPorts();
+  if (entries.empty()) return SayEmptyRegistry();
   std::vector<Result> results(entries.size());
   std::atomic<std::size_t> next{0};
   Progress progress(entries.size(), options.progress && zrplatform::StandardErrorIsTerminal());

@@ -6,6 +6,7 @@
 
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Ports.h"
+#include "tools/zraddrres/Registry.h"
 #include "tools/zraddrres/Shares.h"
 #include "tools/zraddrres/Store.h"
 
@@ -92,9 +93,13 @@ int main(int argc, char** argv) {
   std::string importFile;
   CLI::App* importCommand = reg->add_subcommand("import", "Load a .reg export (REGEDIT4 or version 5.00)");
   importCommand->add_option("file", importFile, "The .reg file")->required()->check(CLI::ExistingFile);
-  std::string exportKey = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
+  bool importReplace = false;
+  importCommand->add_flag("--replace", importReplace,
+                          "Replace the hives the file names (HKLM, HKCU) instead of merging into them");
+  std::string exportKey;
   CLI::App* exportCommand = reg->add_subcommand("export", "Print a key and everything below it as REGEDIT4 text");
-  exportCommand->add_option("key", exportKey, "The key, e.g. HKCU\\Software\\ZrAddrRes")->capture_default_str();
+  exportCommand->add_option("key", exportKey,
+                            "The key, e.g. HKCU\\Software\\ZrAddrRes (default: every key the library reads)");
 
   try {
     app.parse(argc, argv);
@@ -122,7 +127,7 @@ int main(int argc, char** argv) {
   if (*reverseCommand) return zrtool::Reverse(reverse);
   if (*printerCommand) return zrtool::Printer(printerName, printerJson);
   if (*pnsCommand) return zrtool::Pns(pns);
-  if (*importCommand) return zrtool::RegImport(importFile);
+  if (*importCommand) return zrtool::RegImport(importFile, importReplace);
   if (*exportCommand) return zrtool::RegExport(exportKey);
   return 2;
 }
