@@ -120,7 +120,8 @@ LONG ReadKeyForExport(const std::string& fullPath, RegTextTree* tree, std::strin
     if (key) RegCloseKey(key);
     if (error) {
       std::string named = rootName + (subPath.empty() ? "" : "\\" + subPath);
-      *error = rc == ERROR_FILE_NOT_FOUND ? "no key " + named : "cannot open " + named + ": error " + std::to_string(rc);
+      *error = rc == ERROR_FILE_NOT_FOUND ? "no key " + named
+                                          : "cannot open " + named + ": error " + std::to_string(rc);
     }
     return rc;
   }

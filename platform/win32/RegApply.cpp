@@ -101,7 +101,9 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& given, std::string* err
   if (mode == RegApplyMode::Replace) {
     for (const RegOperation* top : TopRegKeys(given)) {
       if (top->keyPath.empty()) {
-        if (error) *error = DescribeRegFailure(*top, ERROR_INVALID_PARAMETER) + " (a whole hive is not replaced on Windows)";
+        if (error) {
+          *error = DescribeRegFailure(*top, ERROR_INVALID_PARAMETER) + " (a whole hive is not replaced on Windows)";
+        }
         return ERROR_INVALID_PARAMETER;
       }
       RegOperation deletion = *top;

@@ -52,8 +52,9 @@ int main(int argc, char** argv) {
     std::ifstream in(argv[2], std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string error;
-    LONG rc = zrplatform::ImportRegText(bytes.data(), bytes.size(), &error,
-                                        argc == 4 ? zrplatform::RegApplyMode::Replace : zrplatform::RegApplyMode::Merge);
+    const zrplatform::RegApplyMode mode =
+        argc == 4 ? zrplatform::RegApplyMode::Replace : zrplatform::RegApplyMode::Merge;
+    LONG rc = zrplatform::ImportRegText(bytes.data(), bytes.size(), &error, mode);
     if (rc != ERROR_SUCCESS) {
       std::printf("error %ld\n", static_cast<long>(rc));
       std::fprintf(stderr, "reg_child: import: %s %s\n", error.c_str(), zrplatform::RegistryErrorText());
