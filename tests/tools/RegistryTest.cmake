@@ -133,6 +133,23 @@ if(NOT EMULATOR)
   expect_text("both hives' files are named" "merged into ${WORK}/registry (HKLM.reg, HKCU.reg)" "${err}")
 endif()
 
+# --- A file whose top key is a whole hive: natively that hive is replaced;
+# Windows refuses before changing anything, a hive there holds far more.
+file(WRITE ${WORK}/whole-hive.reg "REGEDIT4\n\n[HKEY_CURRENT_USER]\n\n[${store}]\n\"queue on whole\"=\"10.4.0.9\"\n")
+tool(reg import --replace site-a.reg)
+tool(reg import --replace whole-hive.reg)
+holdings()
+if(EMULATOR)
+  expect("a whole hive is refused on Windows" code EQUAL 1)
+  expect_text("the refusal says why" "a whole hive is not replaced on Windows" "${err}")
+  expect_text("the refused file changed nothing" "queue on site-a" "${out}")
+  expect_no_text("the refused file changed nothing" "queue on whole" "${out}")
+else()
+  expect("a whole hive is replaced natively" code EQUAL 0)
+  expect_text("the hive holds the file" "queue on whole" "${out}")
+  expect_no_text("the hive holds the file only" "queue on site-a" "${out}")
+endif()
+
 # --- A key is exported under its stored name, whatever case it is asked in.
 tool(reg import --replace site-a.reg)
 tool(reg export hkcu\\SOFTWARE\\zraddrres)
