@@ -3,6 +3,8 @@
 #include <cctype>
 #include <utility>
 
+#include "platform/CodePage.h"
+
 namespace zrplatform {
 
 namespace {
@@ -50,7 +52,122 @@ LONG ReadTree(HKEY key, RegTextKey* node) {
   return ERROR_SUCCESS;
 }
 
+// The components of a key path, split as the registry splits it: not at a
+// backslash that is the second byte of a double-byte character.
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> components;
+  std::string current;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+      current.append(path, i, 2);
+      ++i;
+    } else if (path[i] == '\\') {
+      if (!current.empty()) components.push_back(current);
+      current.clear();
+    } else {
+      current.push_back(path[i]);
+    }
+  }
+  if (!current.empty()) components.push_back(current);
+  return components;
+}
+
+// The path below `root` as the registry stores its names: a user may type
+// any case, and an export names keys as a later import will create them.
+LONG StoredPath(HKEY root, const std::string& typed, std::string* stored) {
+  stored->clear();
+  HKEY key = root;
+  LONG rc = ERROR_SUCCESS;
+  for (const std::string& component : Components(typed)) {
+    std::string found;
+    for (DWORD index = 0; found.empty(); ++index) {
+      char name[512];  // 255 characters, double-byte ones included
+      DWORD nameLength = sizeof name;
+      rc = RegEnumKeyExA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+      if (rc == ERROR_NO_MORE_ITEMS) rc = ERROR_FILE_NOT_FOUND;
+      if (rc != ERROR_SUCCESS) break;
+      std::string candidate(name, nameLength);
+      if (SameRegistryName(candidate.c_str(), component.c_str())) found = candidate;
+    }
+    HKEY next = nullptr;
+    if (rc == ERROR_SUCCESS) rc = RegOpenKeyExA(key, found.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &next);
+    if (key != root) RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) return rc;
+    key = next;
+    *stored += (stored->empty() ? "" : "\\") + found;
+  }
+  if (key != root) RegCloseKey(key);
+  return ERROR_SUCCESS;
+}
+
+// Reads one key's tree for an export; `keyPath` gets its full stored name.
+LONG ReadKeyForExport(const std::string& fullPath, RegTextTree* tree, std::string* error) {
+  HKEY root = nullptr;
+  std::string subPath;
+  if (!SplitRegPath(fullPath, &root, &subPath)) {
+    if (error) *error = "not a key of HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER: " + fullPath;
+    return ERROR_INVALID_PARAMETER;
+  }
+  const std::string rootName = root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+  HKEY key = nullptr;
+  LONG rc = RegOpenKeyExA(root, subPath.c_str(), 0, KEY_READ, &key);
+  if (rc == ERROR_SUCCESS) {
+    std::string stored;
+    rc = StoredPath(root, subPath, &stored);
+    if (rc == ERROR_SUCCESS) tree->keyPath = rootName + (stored.empty() ? "" : "\\" + stored);
+  }
+  if (rc != ERROR_SUCCESS) {
+    if (key) RegCloseKey(key);
+    if (error) {
+      std::string named = rootName + (subPath.empty() ? "" : "\\" + subPath);
+      *error = rc == ERROR_FILE_NOT_FOUND ? "no key " + named
+                                          : "cannot open " + named + ": error " + std::to_string(rc);
+    }
+    return rc;
+  }
+  rc = ReadTree(key, &tree->key);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS && error) *error = "cannot read " + tree->keyPath + ": error " + std::to_string(rc);
+  return rc;
+}
+
+bool IsBelow(const RegOperation& key, const RegOperation& top) {
+  if (key.root != top.root) return false;
+  if (top.keyPath.empty()) return true;
+  if (key.keyPath.size() < top.keyPath.size()) return false;
+  if (key.keyPath.size() > top.keyPath.size() && key.keyPath[top.keyPath.size()] != '\\') return false;
+  return SameRegistryName(key.keyPath.substr(0, top.keyPath.size()).c_str(), top.keyPath.c_str());
+}
+
 }  // namespace
+
+RegImportSummary SummarizeRegOperations(const std::vector<RegOperation>& operations) {
+  RegImportSummary summary;
+  for (const RegOperation& op : operations) {
+    if (op.kind == RegOperation::Kind::CreateKey) ++summary.keys;
+    if (op.kind == RegOperation::Kind::SetValue) ++summary.values;
+    (op.root == RegRoot::LocalMachine ? summary.machine : summary.user) = true;
+  }
+  return summary;
+}
+
+std::vector<const RegOperation*> TopRegKeys(const std::vector<RegOperation>& operations) {
+  // A text has few top keys, so each key is compared with them only.
+  std::vector<const RegOperation*> tops;
+  for (const RegOperation& op : operations) {
+    if (op.kind != RegOperation::Kind::CreateKey) continue;
+    bool covered = false;
+    for (const RegOperation* top : tops) covered = covered || IsBelow(op, *top);
+    if (covered) continue;
+    std::vector<const RegOperation*> kept;
+    for (const RegOperation* top : tops) {
+      if (!IsBelow(*top, op)) kept.push_back(top);
+    }
+    kept.push_back(&op);
+    tops.swap(kept);
+  }
+  return tops;
+}
 
 std::string DescribeRegFailure(const RegOperation& op, LONG code) {
   std::string what;
@@ -64,13 +181,15 @@ std::string DescribeRegFailure(const RegOperation& op, LONG code) {
          (op.keyPath.empty() ? "" : "\\") + op.keyPath + " failed with error " + std::to_string(code);
 }
 
-LONG ImportRegText(const void* bytes, std::size_t size, std::string* error) {
+LONG ImportRegText(const void* bytes, std::size_t size, std::string* error, RegApplyMode mode,
+                   RegImportSummary* summary) {
   RegParseResult parsed = ParseRegText(bytes, size);
   if (!parsed.ok()) {
     if (error) *error = parsed.ErrorText();
     return ERROR_INVALID_DATA;
   }
-  return ApplyRegOperations(parsed.operations, error);
+  if (summary) *summary = SummarizeRegOperations(parsed.operations);
+  return ApplyRegOperations(parsed.operations, error, mode);
 }
 
 bool SplitRegPath(const std::string& fullPath, HKEY* root, std::string* subPath) {
@@ -88,27 +207,23 @@ bool SplitRegPath(const std::string& fullPath, HKEY* root, std::string* subPath)
 }
 
 LONG ExportRegText(const std::string& fullPath, std::string* text, std::string* error) {
-  HKEY root = nullptr;
-  std::string subPath;
-  if (!SplitRegPath(fullPath, &root, &subPath)) {
-    if (error) *error = "not a key of HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER: " + fullPath;
-    return ERROR_INVALID_PARAMETER;
+  std::vector<RegTextTree> trees(1);
+  LONG rc = ReadKeyForExport(fullPath, &trees[0], error);
+  if (rc == ERROR_SUCCESS) *text = WriteRegText(trees);
+  return rc;
+}
+
+LONG ExportRegText(const std::vector<std::string>& fullPaths, std::string* text, std::string* error) {
+  std::vector<RegTextTree> trees;
+  for (const std::string& fullPath : fullPaths) {
+    RegTextTree tree;
+    LONG rc = ReadKeyForExport(fullPath, &tree, error);
+    if (rc == ERROR_FILE_NOT_FOUND) continue;
+    if (rc != ERROR_SUCCESS) return rc;
+    trees.push_back(std::move(tree));
   }
-  HKEY key = nullptr;
-  LONG rc = RegOpenKeyExA(root, subPath.c_str(), 0, KEY_READ, &key);
-  if (rc != ERROR_SUCCESS) {
-    if (error) *error = "cannot open " + fullPath + ": error " + std::to_string(rc);
-    return rc;
-  }
-  RegTextKey tree;
-  rc = ReadTree(key, &tree);
-  RegCloseKey(key);
-  if (rc != ERROR_SUCCESS) {
-    if (error) *error = "cannot read " + fullPath + ": error " + std::to_string(rc);
-    return rc;
-  }
-  std::string rootName = root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
-  *text = WriteRegText(rootName + (subPath.empty() ? "" : "\\" + subPath), tree);
+  if (error) error->clear();
+  *text = WriteRegText(trees);
   return ERROR_SUCCESS;
 }
 

@@ -551,4 +551,11 @@ std::string WriteRegText(const std::string& keyPath, const RegTextKey& key) {
   return out;
 }
 
+std::string WriteRegText(const std::vector<RegTextTree>& trees) {
+  std::string out = kHeader4;
+  out += "\r\n";
+  for (const RegTextTree& tree : trees) WriteKey(out, tree.keyPath, tree.key);
+  return out;
+}
+
 }  // namespace zrplatform

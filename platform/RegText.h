@@ -70,6 +70,13 @@ struct RegTextKey {
 // Parsing the result gives back every name, type and byte exactly.
 std::string WriteRegText(const std::string& keyPath, const RegTextKey& key);
 
+// Several keys in one text, one after the other, each as above.
+struct RegTextTree {
+  std::string keyPath;
+  RegTextKey key;
+};
+std::string WriteRegText(const std::vector<RegTextTree>& trees);
+
 // One value line ("name"=data, without the line end), as WriteRegText writes it.
 std::string WriteRegValueLine(const RegTextValue& value);
 

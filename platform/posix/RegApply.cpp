@@ -4,13 +4,14 @@
 #include "platform/RegApply.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Registry.h"
 #include "platform/posix/RegistryHive.h"
 
 namespace zrplatform {
 
-LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string* error) {
+LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string* error, RegApplyMode mode) {
   using registry::HiveEdit;
   using registry::HiveKey;
   std::vector<HiveEdit> edits;
@@ -24,6 +25,13 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
   const RegOperation* failed = nullptr;
   LONG rc = registry::Hive::WriteAll(edits, [&](std::vector<HiveEdit>& all) -> LONG {
     failed = nullptr;
+    // Replacing is emptying each touched hive within the same change, so the
+    // one save puts the text's content in place of the old one, or nothing.
+    if (mode == RegApplyMode::Replace) {
+      for (HiveEdit& hive : all) {
+        if (hive.root->Clear()) hive.changed = true;
+      }
+    }
     HiveKey* current = nullptr;  // the key of the last [key] line
     bool* currentChanged = nullptr;
     std::vector<std::string> path;
@@ -78,6 +86,30 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
                                : "the registry failed with error " + std::to_string(rc) + "; nothing was changed";
   }
   return rc;
+}
+
+std::string RegistryLocation(bool machine, bool user) {
+  // Folder and the hive files in it, in the order asked for.
+  std::vector<std::pair<std::string, std::string>> folders;
+  for (RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
+    if (!(root == RegRoot::LocalMachine ? machine : user)) continue;
+    std::string path;
+    if (registry::HiveFilePath(root, path) != ERROR_SUCCESS) {
+      path = std::string("(") + RegistryErrorText() + ")/" + (root == RegRoot::LocalMachine ? "HKLM.reg" : "HKCU.reg");
+    }
+    std::string::size_type slash = path.rfind('/');
+    std::string folder = path.substr(0, slash);
+    std::string file = path.substr(slash + 1);
+    auto same = std::find_if(folders.begin(), folders.end(), [&](const auto& f) { return f.first == folder; });
+    if (same != folders.end()) {
+      same->second += ", " + file;
+    } else {
+      folders.emplace_back(folder, file);
+    }
+  }
+  std::string text;
+  for (const auto& [folder, files] : folders) text += (text.empty() ? "" : " and ") + folder + " (" + files + ")";
+  return text;
 }
 
 }  // namespace zrplatform

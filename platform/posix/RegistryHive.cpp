@@ -568,11 +568,11 @@ struct Hive::PendingSave {
   }
 };
 
-LONG Hive::FilePath(std::string& path) const {
-  const char* fileName = root_ == RegRoot::LocalMachine ? "/HKLM.reg" : "/HKCU.reg";
+LONG HiveFilePath(RegRoot root, std::string& path) {
+  const char* fileName = root == RegRoot::LocalMachine ? "/HKLM.reg" : "/HKCU.reg";
   if (const char* folder = std::getenv("ZRADDRRES_REGISTRY"); folder && *folder) {
     path = folder + std::string(fileName);
-  } else if (root_ == RegRoot::LocalMachine) {
+  } else if (root == RegRoot::LocalMachine) {
     path = "/etc/zraddrres" + std::string(fileName);
   } else if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') {
     path = config + std::string("/zraddrres") + fileName;

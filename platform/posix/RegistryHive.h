@@ -113,6 +113,10 @@ struct Stamp {
 
 class Hive;
 
+// The file a hive lives in (ZRADDRRES_REGISTRY, else its default), or the
+// error (with the error text set) when the user hive has no folder.
+LONG HiveFilePath(RegRoot root, std::string& path);
+
 // One hive's part in a change: its tree while the change runs, and whether
 // the change touched it. A change sets `changed` as soon as it alters the
 // tree, even when it fails afterwards, so that the tree is put back.
@@ -147,7 +151,7 @@ class Hive {
  private:
   struct PendingSave;
 
-  LONG FilePath(std::string& path) const;
+  LONG FilePath(std::string& path) const { return HiveFilePath(root_, path); }
   // Brings the copy up to the file's version; `rebuilt` (when given) is set
   // when the tree was built again.
   LONG Refresh(const std::string& path, bool* rebuilt = nullptr);

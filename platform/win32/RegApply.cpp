@@ -93,7 +93,27 @@ LONG Check(const RegOperation& op, bool haveKey) {
 
 }  // namespace
 
-LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string* error) {
+LONG ApplyRegOperations(const std::vector<RegOperation>& given, std::string* error, RegApplyMode mode) {
+  // Replacing: the text's top keys go first, as [-key] lines of its own
+  // would, so the checks below cover their deletion too. A top key that is a
+  // whole hive is refused: a Windows hive holds far more than any export.
+  std::vector<RegOperation> replaced;
+  if (mode == RegApplyMode::Replace) {
+    for (const RegOperation* top : TopRegKeys(given)) {
+      if (top->keyPath.empty()) {
+        if (error) {
+          *error = DescribeRegFailure(*top, ERROR_INVALID_PARAMETER) + " (a whole hive is not replaced on Windows)";
+        }
+        return ERROR_INVALID_PARAMETER;
+      }
+      RegOperation deletion = *top;
+      deletion.kind = RegOperation::Kind::DeleteTree;
+      replaced.push_back(deletion);
+    }
+    replaced.insert(replaced.end(), given.begin(), given.end());
+  }
+  const std::vector<RegOperation>& operations = mode == RegApplyMode::Replace ? replaced : given;
+
   bool haveKey = false;
   for (const RegOperation& op : operations) {
     LONG rc = Check(op, haveKey);
@@ -147,5 +167,7 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
   if (current) RegCloseKey(current);
   return rc;
 }
+
+std::string RegistryLocation(bool, bool) { return "the Windows registry"; }
 
 }  // namespace zrplatform

@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
 # Installs the build into a private prefix, then builds tests/install/consumer
-# against it twice (CMake package, pkg-config) and runs what it built.
+# and the README's program (examples/using-the-library.cpp) against it twice
+# (CMake package, pkg-config) and runs what it built.
 set -euo pipefail
 
 build=$1
 toolchain=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
+example=$here/../../examples/using-the-library.cpp
 work=$build/install-check
 rm -rf "$work"
 prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
+
+# The README's program: a port whose name carries its address (found on the
+# NT line by the remote-port reader; the 9x line has none) and the hosts
+# file's localhost, so nothing asks the network.
+check_example() {
+  local out
+  out=$(run "$1" 192.168.10.21:lp localhost | tr -d '\r')
+  echo "$out"
+  grep -Eq '^192\.168\.10\.21:lp: (192\.168\.10\.21 \(IP\)|not found)$' <<<"$out"
+  grep -Eq '^localhost: [0-9a-f.:]+$' <<<"$out"
+}
 
 run() {
   if [ -n "$toolchain" ]; then
@@ -22,7 +35,8 @@ run() {
 }
 
 # 1. find_package(ZrAddrRes)
-args=(-S "$here/consumer" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=Debug)
+args=(-S "$here/consumer" -B "$work/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=Debug
+      -DEXAMPLE="$example")
 # The cross toolchain looks for packages inside its sysroot only; the prefix is outside it.
 [ -n "$toolchain" ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZrAddrRes_DIR="$prefix/lib/cmake/ZrAddrRes")
 cmake "${args[@]}" >/dev/null
@@ -32,6 +46,7 @@ exe=$work/cmake/consumer
 [ -n "$toolchain" ] && cp "$prefix"/bin/*.dll "$work/cmake/"
 run "$exe" | tee "$work/cmake.out"
 grep -q '^consumer: LPT1: refused' "$work/cmake.out"
+check_example "$work/cmake/using-the-library$([ -n "$toolchain" ] && echo .exe)"
 
 # 2. pkg-config
 export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
@@ -42,8 +57,12 @@ if [ -n "$toolchain" ]; then
   x86_64-w64-mingw32-g++-posix -std=c++17 $cflags "$here"/consumer/*.cpp -o "$work/pkgconfig/consumer.exe" $libs -static
   cp "$prefix"/bin/*.dll "$work/pkgconfig/"
   run "$work/pkgconfig/consumer.exe" | grep -q '^consumer: LPT1: refused'
+  x86_64-w64-mingw32-g++-posix -std=c++17 $cflags "$example" -o "$work/pkgconfig/using-the-library.exe" $libs -static
+  check_example "$work/pkgconfig/using-the-library.exe"
 else
   g++ -std=c++17 $cflags "$here"/consumer/*.cpp -o "$work/pkgconfig/consumer" $libs -Wl,-rpath,"$prefix/lib"
   "$work/pkgconfig/consumer" | grep -q '^consumer: LPT1: refused'
+  g++ -std=c++17 $cflags "$example" -o "$work/pkgconfig/using-the-library" $libs -Wl,-rpath,"$prefix/lib"
+  check_example "$work/pkgconfig/using-the-library"
 fi
 echo "install check: passed"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/RegImport.h"
 #include "platform/Registry.h"
@@ -37,6 +38,44 @@ TEST(RegImport, AFaultLateInTheTextChangesNothing) {
     EXPECT_EQ("old", zrtest::Query(HKEY_CURRENT_USER, key.c_str(), "Address"));
     EXPECT_EQ("error 2", zrtest::Query(HKEY_CURRENT_USER, key.c_str(), "Added"));
     EXPECT_EQ("error 2", zrtest::Query(HKEY_CURRENT_USER, (key + "\\Sub").c_str(), "b"));
+  }
+}
+
+// What a replacing import deletes on Windows, and what an import reports:
+// the text's outermost [key] lines, whatever their case and order.
+TEST(RegImport, TopKeysAndSummaryOfAText) {
+  struct Case {
+    const char* name;
+    std::string sections;
+    std::vector<std::string> tops;  // "HKLM\path" or "HKCU\path"
+    std::size_t keys, values;
+    bool machine, user;
+  };
+  const Case cases[] = {
+      {"one tree", "[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\A\\B]\r\n\"w\"=dword:00000001\r\n",
+       {"HKLM\\A"}, 2, 2, true, false},
+      {"a parent after its child, in another case", "[HKLM\\a\\B]\r\n[HKEY_LOCAL_MACHINE\\A]\r\n", {"HKLM\\A"}, 2, 0,
+       true, false},
+      {"a sibling sharing a prefix", "[HKLM\\Soft]\r\n[HKLM\\Software]\r\n", {"HKLM\\Soft", "HKLM\\Software"}, 2, 0,
+       true, false},
+      {"both hives", "[HKCU\\S\\Z]\r\n\"q\"=\"x\"\r\n[HKLM\\S\\Z]\r\n", {"HKCU\\S\\Z", "HKLM\\S\\Z"}, 2, 1, true,
+       true},
+      {"a deletion only touches its hive", "[-HKCU\\Gone]\r\n", {}, 0, 0, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    zrplatform::RegParseResult parsed = zrplatform::ParseRegText("REGEDIT4\r\n\r\n" + c.sections);
+    ASSERT_TRUE(parsed.ok()) << parsed.ErrorText();
+    std::vector<std::string> tops;
+    for (const zrplatform::RegOperation* top : zrplatform::TopRegKeys(parsed.operations)) {
+      tops.push_back((top->root == zrplatform::RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + top->keyPath);
+    }
+    EXPECT_EQ(c.tops, tops);
+    zrplatform::RegImportSummary summary = zrplatform::SummarizeRegOperations(parsed.operations);
+    EXPECT_EQ(c.keys, summary.keys);
+    EXPECT_EQ(c.values, summary.values);
+    EXPECT_EQ(c.machine, summary.machine);
+    EXPECT_EQ(c.user, summary.user);
   }
 }
 

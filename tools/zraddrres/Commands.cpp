@@ -323,32 +323,4 @@ int Printer(const std::string& printer, bool json) {
   return found ? 0 : 1;
 }
 
-int RegImport(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "zraddrres: cannot read %s\n", file.c_str());
-    return 1;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::string error;
-  if (zrplatform::ImportRegText(bytes.data(), bytes.size(), &error) != ERROR_SUCCESS) {
-    std::fprintf(stderr, "zraddrres: %s: %s\n", file.c_str(), error.c_str());
-    if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
-    return 1;
-  }
-  return 0;
-}
-
-int RegExport(const std::string& key) {
-  std::string text;
-  std::string error;
-  if (zrplatform::ExportRegText(key, &text, &error) != ERROR_SUCCESS) {
-    std::fprintf(stderr, "zraddrres: %s\n", error.c_str());
-    if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
-    return 1;
-  }
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  return 0;
-}
-
 }  // namespace zrtool

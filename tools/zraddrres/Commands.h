@@ -42,8 +42,6 @@ int Pns(const PnsOptions& options);
 
 // The host name of a printer's direct TCP/IP port; exit 1 when it has none.
 int Printer(const std::string& printer, bool json);
-int RegImport(const std::string& file);
-int RegExport(const std::string& key);
 
 // The name of a ZRMONITOR::ConnectionType value: IP, IPX, NetWare or none.
 const char* KindName(int kind);

@@ -21,6 +21,7 @@
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Inventory.h"
 #include "tools/zraddrres/Outcome.h"
+#include "tools/zraddrres/Registry.h"
 #include "tools/zraddrres/Text.h"
 
 namespace zrtool {
@@ -85,6 +86,7 @@ void PrintTable(const std::vector<Result>& results) {
 
 int Ports(const PortsOptions& options) {
   std::vector<PortEntry> entries = CollectPorts();
+  if (entries.empty()) return SayEmptyRegistry();
   Progress progress(entries.size(), options.progress && zrplatform::StandardErrorIsTerminal());
   std::vector<std::string> names;
   for (const PortEntry& entry : entries) names.push_back(entry.port);

@@ -10,6 +10,7 @@
 #include "platform/Console.h"
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Ports.h"
+#include "tools/zraddrres/Registry.h"
 #include "tools/zraddrres/Shares.h"
 #include "tools/zraddrres/Store.h"
 #include "tools/zraddrres/Text.h"
@@ -104,9 +105,13 @@ int main(int argc, char** argv) {
   std::string importFile;
   CLI::App* importCommand = reg->add_subcommand("import", "Load a .reg export (REGEDIT4 or version 5.00)");
   importCommand->add_option("file", importFile, "The .reg file")->required()->check(CLI::ExistingFile);
-  std::string exportKey = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
+  bool importReplace = false;
+  importCommand->add_flag("--replace", importReplace,
+                          "Replace the hives the file names (HKLM, HKCU) instead of merging into them");
+  std::string exportKey;
   CLI::App* exportCommand = reg->add_subcommand("export", "Print a key and everything below it as REGEDIT4 text");
-  exportCommand->add_option("key", exportKey, "The key, e.g. HKCU\\Software\\ZrAddrRes")->capture_default_str();
+  exportCommand->add_option("key", exportKey,
+                            "The key, e.g. HKCU\\Software\\ZrAddrRes (default: every key the library reads)");
 
   std::vector<std::string> arguments = zrplatform::ArgumentsAsUtf8(argc, argv);
   if (int status = zrtool::CheckCommandWords(app, arguments)) return status;
@@ -150,6 +155,8 @@ int main(int argc, char** argv) {
   ansi(printerName);
   ansi(sharesServer);
   for (std::string& argument : storeArguments) ansi(argument);
+  ansi(exportKey);
+  // The .reg file's path stays as typed: it is the file system's name, not the registry's.
   if (!representable) return 2;
 
   if (*resolveCommand) {
@@ -167,7 +174,7 @@ int main(int argc, char** argv) {
   if (*reverseCommand) return zrtool::Reverse(reverse);
   if (*printerCommand) return zrtool::Printer(printerName, printerJson);
   if (*pnsCommand) return zrtool::Pns(pns);
-  if (*importCommand) return zrtool::RegImport(importFile);
+  if (*importCommand) return zrtool::RegImport(importFile, importReplace);
   if (*exportCommand) return zrtool::RegExport(exportKey);
   return 2;
 }

@@ -325,9 +325,11 @@ TEST(RegistryProcesses, ANameTheHiveCannotHoldInItsCodePageIsRefused) {
   }
 }
 
-// An import of `count` values into HKLM\Import, each with data `round`.
+// An import of `count` values into HKLM\Import, each with data `round`, and
+// a key HKLM\Round<round> of its own.
 std::string ImportText(int round, int count) {
-  std::string text = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Import]\r\n";
+  std::string text = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Round" + std::to_string(round) +
+                     "]\r\n\r\n[HKEY_LOCAL_MACHINE\\Import]\r\n";
   char line[64];
   for (int i = 0; i < count; ++i) {
     std::snprintf(line, sizeof line, "\"v%05d\"=dword:%08x\r\n", i, round);
@@ -357,35 +359,57 @@ int ImportedRound(const std::string& path, int count) {
   return values == 0 || values == count ? round : -2;
 }
 
-TEST(RegistryProcesses, ImportKilledAtAnyMomentLeavesTheOldOrTheNewHive) {
-  zrtest::RegistrySandbox sandbox;
-  const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
-  constexpr int kValues = 10000;
-  std::mt19937 random(20240612);
-  // The first import runs to its end, and shows how long one takes here.
-  int status = -1;
-  const std::string first = sandbox.HiveFolder() + "/import-0.reg";
-  std::ofstream(first, std::ios::binary) << ImportText(0, kValues);
-  auto start = std::chrono::steady_clock::now();
-  RunChild({"import", first}, &status);
-  const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
-  ASSERT_EQ(0, status);
-  ASSERT_EQ(0, ImportedRound(hive, kValues));
+// The rounds whose Round<N> key the hive file holds.
+std::vector<int> RoundKeys(const std::string& path) {
+  std::vector<int> rounds;
+  for (const zrplatform::RegOperation& op : zrplatform::ParseRegText(ReadFile(path)).operations) {
+    if (op.kind == zrplatform::RegOperation::Kind::CreateKey && op.keyPath.rfind("Round", 0) == 0) {
+      rounds.push_back(std::stoi(op.keyPath.substr(5)));
+    }
+  }
+  return rounds;
+}
 
-  int have = 0;
-  for (int round = 1; round <= 12; ++round) {
-    SCOPED_TRACE("round " + std::to_string(round));
-    const std::string file = sandbox.HiveFolder() + "/import-" + std::to_string(round) + ".reg";
-    std::ofstream(file, std::ios::binary) << ImportText(round, kValues);
-    Child child = Spawn({"import", file});
-    ASSERT_GT(child.pid, 0);
-    usleep(static_cast<useconds_t>(random() % (whole.count() + 1)));
-    kill(child.pid, SIGKILL);
-    Wait(child.pid);
-    close(child.out);
-    const int now = ImportedRound(hive, kValues);
-    EXPECT_TRUE(now == have || now == round) << "the hive holds round " << now << " after " << have;
-    if (now == round) have = round;
+TEST(RegistryProcesses, ImportKilledAtAnyMomentLeavesTheOldOrTheNewHive) {
+  // Merged, each round's values take the place of the last round's; with
+  // replace, the whole hive does, the last round's Round<N> key included.
+  for (bool replace : {false, true}) {
+    SCOPED_TRACE(replace ? "replace" : "merge");
+    zrtest::RegistrySandbox sandbox;
+    const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+    constexpr int kValues = 10000;
+    std::mt19937 random(20240612);
+    auto import = [&](const std::string& file) {
+      return replace ? std::vector<std::string>{"import", file, "replace"} : std::vector<std::string>{"import", file};
+    };
+    // The first import runs to its end, and shows how long one takes here.
+    int status = -1;
+    const std::string first = sandbox.HiveFolder() + "/import-0.reg";
+    std::ofstream(first, std::ios::binary) << ImportText(0, kValues);
+    auto start = std::chrono::steady_clock::now();
+    RunChild(import(first), &status);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    ASSERT_EQ(0, status);
+    ASSERT_EQ(0, ImportedRound(hive, kValues));
+
+    int have = 0;
+    for (int round = 1; round <= 12; ++round) {
+      SCOPED_TRACE("round " + std::to_string(round));
+      const std::string file = sandbox.HiveFolder() + "/import-" + std::to_string(round) + ".reg";
+      std::ofstream(file, std::ios::binary) << ImportText(round, kValues);
+      Child child = Spawn(import(file));
+      ASSERT_GT(child.pid, 0);
+      usleep(static_cast<useconds_t>(random() % (whole.count() + 1)));
+      kill(child.pid, SIGKILL);
+      Wait(child.pid);
+      close(child.out);
+      const int now = ImportedRound(hive, kValues);
+      EXPECT_TRUE(now == have || now == round) << "the hive holds round " << now << " after " << have;
+      if (now == round) have = round;
+      if (replace) {
+        EXPECT_EQ(std::vector<int>{have}, RoundKeys(hive));
+      }
+    }
   }
 }
 

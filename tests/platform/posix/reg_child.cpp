@@ -6,7 +6,8 @@
 //       sets PREFIX%05d = i (REG_DWORD) for i = FROM .. FROM+COUNT-1, one call
 //       each, printing "done i" after each so a test knows how far it got
 //   reg_child keys ROOT PATH                  prints each subkey's name in hex
-//   reg_child import FILE                     imports a .reg file, "error N" when it fails
+//   reg_child import FILE [replace]           imports a .reg file (in place of the
+//       hives it names with "replace"), "error N" when it fails
 //   reg_child hold FILE                       takes an exclusive flock on FILE,
 //       prints "held" and waits to be killed, as a writer stopped under the lock
 // ROOT is HKLM or HKCU. Exit status 0 when every call succeeded.
@@ -47,11 +48,13 @@ HKEY Create(HKEY root, const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "import") == 0) {
+  if ((argc == 3 || (argc == 4 && std::strcmp(argv[3], "replace") == 0)) && std::strcmp(argv[1], "import") == 0) {
     std::ifstream in(argv[2], std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string error;
-    LONG rc = zrplatform::ImportRegText(bytes.data(), bytes.size(), &error);
+    const zrplatform::RegApplyMode mode =
+        argc == 4 ? zrplatform::RegApplyMode::Replace : zrplatform::RegApplyMode::Merge;
+    LONG rc = zrplatform::ImportRegText(bytes.data(), bytes.size(), &error, mode);
     if (rc != ERROR_SUCCESS) {
       std::printf("error %ld\n", static_cast<long>(rc));
       std::fprintf(stderr, "reg_child: import: %s %s\n", error.c_str(), zrplatform::RegistryErrorText());

@@ -1,0 +1,81 @@
+#include "tools/zraddrres/Registry.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "platform/RegImport.h"
+
+namespace zrtool {
+
+namespace {
+
+// Every key the library reads, in an order a reader of the export follows:
+// the port monitors, the Internet Print Provider's ports, the printers (the
+// spooler's record of each printer's port), the time-out settings, and the
+// user's store and PNS settings. None lies below another.
+const char* const kLibraryKeys[] = {
+    "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors",
+    "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Providers\\Internet Print Provider\\Ports",
+    "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers",
+    "HKEY_LOCAL_MACHINE\\Software\\ZrAddrRes",
+    "HKEY_CURRENT_USER\\Software\\ZrAddrRes",
+};
+
+std::string Count(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+int RegImport(const std::string& file, bool replace) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "zraddrres: cannot read %s\n", file.c_str());
+    return 1;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string error;
+  zrplatform::RegImportSummary summary;
+  zrplatform::RegApplyMode mode = replace ? zrplatform::RegApplyMode::Replace : zrplatform::RegApplyMode::Merge;
+  if (zrplatform::ImportRegText(bytes.data(), bytes.size(), &error, mode, &summary) != ERROR_SUCCESS) {
+    std::fprintf(stderr, "zraddrres: %s: %s\n", file.c_str(), error.c_str());
+    if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
+    return 1;
+  }
+  std::string counts = Count(summary.keys, "key", "keys") + ", " + Count(summary.values, "value", "values");
+  if (!summary.machine && !summary.user) {
+    std::fprintf(stderr, "zraddrres: loaded %s: %s; it names no hive, nothing changed\n", file.c_str(),
+                 counts.c_str());
+  } else {
+    std::fprintf(stderr, "zraddrres: loaded %s: %s, %s %s\n", file.c_str(), counts.c_str(),
+                 replace ? "replaced in" : "merged into",
+                 zrplatform::RegistryLocation(summary.machine, summary.user).c_str());
+  }
+  return 0;
+}
+
+int RegExport(const std::string& key) {
+  std::string text;
+  std::string error;
+  LONG rc = key.empty() ? zrplatform::ExportRegText(
+                              std::vector<std::string>(std::begin(kLibraryKeys), std::end(kLibraryKeys)), &text, &error)
+                        : zrplatform::ExportRegText(key, &text, &error);
+  if (rc != ERROR_SUCCESS) {
+    std::fprintf(stderr, "zraddrres: reg export: %s\n", error.c_str());
+    if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
+    return 1;
+  }
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return 0;
+}
+
+int SayEmptyRegistry() {
+  std::fprintf(stderr,
+               "zraddrres: no port found in %s; load a site's export with: zraddrres reg import FILE\n",
+               zrplatform::RegistryLocation(true, true).c_str());
+  return 1;
+}
+
+}  // namespace zrtool
