@@ -2,23 +2,7 @@
 # come back in UTF-8; a name the code page cannot hold is refused, never
 # garbled; wide names keep the table's columns; a tab keeps its line's fields.
 #   cmake -DTOOL=... [-DEMULATOR=...] -DWORK=<folder> -P NamesTest.cmake
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-set(ENV{ZRADDRRES_REGISTRY} ${WORK}/registry)
-
-function(tool)
-  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} WORKING_DIRECTORY ${WORK}
-                  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  set(code "${code}" PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect what)
-  if(NOT (${ARGN}))
-    message(FATAL_ERROR "${what}\nexit: ${code}\nstdout:\n${out}\nstderr:\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/ToolTest.cmake)
 
 # The code page of this run: Wine takes it from the locale, the Linux build
 # from ZRADDRRES_ACP.

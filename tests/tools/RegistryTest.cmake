@@ -4,32 +4,12 @@
 # missing key, and ports on a registry without ports.
 #   cmake -DTOOL=... [-DEMULATOR=...] -DWORK=<folder> -DSOURCE=<tests/tools> -P RegistryTest.cmake
 cmake_policy(VERSION 3.25)
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-# Natively the registry is a pair of files of this test's own.
-set(ENV{ZRADDRRES_REGISTRY} ${WORK}/registry)
+include(${CMAKE_CURRENT_LIST_DIR}/ToolTest.cmake)
 if(EMULATOR)
   set(where "the Windows registry")
 else()
   set(where "${WORK}/registry")
 endif()
-
-function(tool)
-  # Run in the work folder so file arguments can be relative: the Windows
-  # tool would take a Unix path's leading slash for an option.
-  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} WORKING_DIRECTORY ${WORK}
-                  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  set(code "${code}" PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-# expect(WHAT CONDITION...): fails with WHAT and the tool's output unless CONDITION holds.
-function(expect what)
-  if(NOT (${ARGN}))
-    message(FATAL_ERROR "${what}\nexit: ${code}\nstdout:\n${out}\nstderr:\n${err}")
-  endif()
-endfunction()
 
 # expect_text(WHAT TEXT HAYSTACK): TEXT appears literally (registry paths hold backslashes).
 function(expect_text what text haystack)

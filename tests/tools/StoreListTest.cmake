@@ -2,27 +2,7 @@
 # left out unseen; a store that cannot be read ends the listing at once with
 # the registry's message and exit status 1.
 #   cmake -DTOOL=... [-DEMULATOR=...] -DWORK=<folder> -P StoreListTest.cmake
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-# Natively the registry is a pair of files of this test's own.
-set(ENV{ZRADDRRES_REGISTRY} ${WORK}/registry)
-
-function(tool)
-  # Run in the work folder so file arguments can be relative: the Windows
-  # tool would take a Unix path's leading slash for an option.
-  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} WORKING_DIRECTORY ${WORK}
-                  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  set(code "${code}" PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-# expect(WHAT CONDITION...): fails with WHAT and the tool's output unless CONDITION holds.
-function(expect what)
-  if(NOT (${ARGN}))
-    message(FATAL_ERROR "${what}\nexit: ${code}\nstdout:\n${out}\nstderr:\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/ToolTest.cmake)
 
 function(import text)
   file(WRITE ${WORK}/import.reg "REGEDIT4\n\n${text}")

@@ -2,23 +2,7 @@
 # and say what they replaced; an empty name is refused; a value that is no
 # address text, and a name the fallback will not find, are pointed out.
 #   cmake -DTOOL=... [-DEMULATOR=...] -DWORK=<folder> -P StoreWriteTest.cmake
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
-set(ENV{ZRADDRRES_REGISTRY} ${WORK}/registry)
-
-function(tool)
-  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} WORKING_DIRECTORY ${WORK}
-                  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  set(code "${code}" PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect what)
-  if(NOT (${ARGN}))
-    message(FATAL_ERROR "${what}\nexit: ${code}\nstdout:\n${out}\nstderr:\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/ToolTest.cmake)
 
 # expect_value(NAME VALUE): the store holds VALUE under NAME.
 function(expect_value name value)
