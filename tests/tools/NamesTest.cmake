@@ -41,7 +41,9 @@ file(WRITE ${WORK}/cleanup.reg "Windows Registry Editor Version 5.00\n\n[-${moni
      "[-${monitor}\\${mine}A]\n\n[-${monitor}\\${mine}W]\n\n[-${monitor}\\P1]\n\n[-${printers}\\${mine}]\n\n[-${store}]\n")
 # The same kind of name from the two forms Windows exports in: REGEDIT4 in
 # the code page's own bytes (${mine}A) and version 5.00 in UTF-16LE (${mine}W).
-foreach(file site.reg ${SOURCE}/names-${acp}-regedit4.reg ${SOURCE}/names-${acp}-utf16.reg)
+# Copied beside the others: the Windows tool would take a path's leading slash for an option.
+file(COPY ${SOURCE}/names-${acp}-regedit4.reg ${SOURCE}/names-${acp}-utf16.reg DESTINATION ${WORK})
+foreach(file site.reg names-${acp}-regedit4.reg names-${acp}-utf16.reg)
   tool(reg import ${file})
   expect("reg import ${file}" code EQUAL 0)
 endforeach()
@@ -55,9 +57,9 @@ foreach(row "${mine}=10.2.0.1" "${mine}A=10.2.1.1" "${mine}W=10.2.1.2")
   expect("resolve ${port}" code EQUAL 0 AND out STREQUAL "${port}\t${address}\tIP\n")
 endforeach()
 
-# Refused with exit 2 and a message wherever a name reaches the library.
-foreach(call "resolve;${foreign}" "host;${foreign}" "printer;${foreign}" "store;add;${foreign};10.0.0.2"
-             "store;get;${foreign}" "shares;${foreign}")
+# Refused with exit 2 and a message by the commands not seen finding a
+# non-ASCII name below (resolve was refused above).
+foreach(call "host;${foreign}" "store;add;${foreign};10.0.0.2" "shares;${foreign}")
   tool(${call})
   list(GET call 0 command)
   expect("${call}: a name the code page cannot hold is refused" code EQUAL 2 AND out MATCHES "^$" AND
@@ -94,8 +96,6 @@ tool(store list)
 expect("the store shows it back in UTF-8, in its stored form" out STREQUAL "${friendly}\t10.0.0.1\n")
 tool(store get ${server})
 expect("store get finds it by the name typed" code EQUAL 0 AND out STREQUAL "10.0.0.1\n")
-tool(store list --json)
-expect("store list --json has the name in UTF-8" out MATCHES "\"${friendly}\": \"10.0.0.1\"")
 
 # A tab inside a name keeps the line's fields: shown as \t.
 tool(store add "tab\there" 10.0.0.3)
