@@ -16,6 +16,7 @@
 #include "platform/Registry.h"
 #include "platform/Version.h"
 #include "tools/zraddrres/Inventory.h"
+#include "tools/zraddrres/Text.h"
 #include "vdoem/VdOem.h"
 #include "zrlogging/ZrLogging.h"
 
@@ -34,7 +35,7 @@ void Listen(void* echo, ZrLoggingEvent event, const char* name, unsigned long le
   if (echo) {
     static std::mutex mutex;
     std::lock_guard<std::mutex> lock(mutex);
-    std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, text);
+    std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, ToUtf8(text).c_str());
   }
 }
 
