@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
       app.add_subcommand("ports", "Resolve every port the monitors configure and every recorded address");
   auto* jsonFlag = portsCommand->add_flag("--json", portsJson, "Print the results as JSON");
   portsCommand->add_flag("--csv", portsCsv, "Print the results as CSV")->excludes(jsonFlag);
-  portsCommand->add_option("--jobs,-j", ports.jobs, "Resolver objects working at once")
+  portsCommand->add_option("--jobs,-j", ports.jobs, "The most resolver objects working at once")
       ->check(CLI::Range(1, 64))
       ->capture_default_str();
   bool noProgress = false;
