@@ -4,6 +4,7 @@
 #include "framework/Mbcs.h"
 #include "resolver/LogSession.h"
 #include "resolver/ZrAddrResolution.h"
+#include "smb/SmbNaming.h"
 #include "smb/SmbShareList.h"
 
 namespace {
@@ -32,18 +33,18 @@ int LastTwoCharacters(const CString& text) {
 
 }  // namespace
 
-int CZrAddrResolution::GetIPAddressFromSMBPort(const char* port, CString& address) const {
-  NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "GetIPAddressFromSMBPort() Start !! : %s", port);
-  if (!IsValidPortName(port)) return 0;
-  if (port[0] != '\\' || port[1] != '\\') return 0;
-  if (port[2] == '\\') return NotSupported(port);
+namespace zrsmb {
+
+bool NamesTheDevicesQueue(const char* port) {
+  if (port == nullptr || port[0] != '\\' || port[1] != '\\') return false;
+  if (port[2] == '\\') return NotSupported(port) != 0;
 
   const CString rest(port + 2);
   const int backslash = rest.Find('\\');
-  if (backslash < 0) return NotSupported(port);
+  if (backslash < 0) return NotSupported(port) != 0;
   CString server = rest.Left(backslash);
   const CString queue = rest.Mid(backslash + 1);
-  if (queue.IsEmpty()) return NotSupported(port);
+  if (queue.IsEmpty()) return NotSupported(port) != 0;
 
   if (server.GetLength() > kShortServerName) {
     // Any leading part of a long server name may name the queue.
@@ -51,7 +52,7 @@ int CZrAddrResolution::GetIPAddressFromSMBPort(const char* port, CString& addres
     if (suffix < 0 || queue.Mid(suffix).CompareNoCase("-P") != 0) {
       NLogZrAddrRes::GetSession()->LogWrite(
           ZRLOG_PROGRESS, "GetIPAddressFromSMBPort() abort!! There is NOT [-P] in Port : %s", port);
-      return 0;
+      return false;
     }
     CString queueText = queue.Left(suffix);
     queueText.MakeUpper();
@@ -60,13 +61,22 @@ int CZrAddrResolution::GetIPAddressFromSMBPort(const char* port, CString& addres
       NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS,
                                             "GetIPAddressFromSMBPort() abort!! There is NOT queue[%s] in server[%s]",
                                             static_cast<const char*>(queueText), static_cast<const char*>(server));
-      return 0;
+      return false;
     }
   } else if (queue.CompareNoCase(server + "-P") != 0) {
     NLogZrAddrRes::GetSession()->LogWrite(
         ZRLOG_PROGRESS, "GetIPAddressFromSMBPort() abort!! Not \\\\<printer>\\<printer>-P  Port : %s", port);
-    return 0;
+    return false;
   }
 
+  return true;
+}
+
+}  // namespace zrsmb
+
+int CZrAddrResolution::GetIPAddressFromSMBPort(const char* port, CString& address) const {
+  NLogZrAddrRes::GetSession()->LogWrite(ZRLOG_PROGRESS, "GetIPAddressFromSMBPort() Start !! : %s", port);
+  if (!IsValidPortName(port)) return 0;
+  if (!zrsmb::NamesTheDevicesQueue(port)) return 0;
   return NAddrResolution::GetIPAddressFromSMBPort(port, address) == 0 ? 1 : 0;
 }

@@ -14,6 +14,7 @@
 #include "platform/NetApi.h"
 #include "resolver/LogSession.h"
 #include "resolver/ZrAddrResolution.h"
+#include "smb/SmbNaming.h"
 
 namespace {
 
@@ -129,8 +130,10 @@ int ReadIpcRemark9x(const char* server, IpcRemark& ipc) {
   return 0;
 }
 
-// The announcement in the remark: '0', four characters not examined, then
-// an address text (IPv4 or IPv6).
+}  // namespace
+
+namespace zrsmb {
+
 bool ReadAnnouncedAddress(const char* remark, CString& address) {
   if (remark[0] != '0' || std::strlen(remark) < 6) return false;
   if (!CZrAddrResolution::IsValidStringIPAddress(remark + 5)) return false;
@@ -140,7 +143,7 @@ bool ReadAnnouncedAddress(const char* remark, CString& address) {
   return true;
 }
 
-}  // namespace
+}  // namespace zrsmb
 
 namespace NAddrResolution {
 
@@ -164,7 +167,7 @@ int GetIPAddressFromSMBPort(const char* port, CString& address) {
   int rc = resolver.IsWindowsNTLine() ? ReadIpcRemarkNT(server, ipc) : ReadIpcRemark9x(server, ipc);
   if (rc != 0) return rc;
   if (!ipc.taken) return kNotFound;
-  if (!ipc.fits || !ReadAnnouncedAddress(ipc.text, address)) {
+  if (!ipc.fits || !zrsmb::ReadAnnouncedAddress(ipc.text, address)) {
     address.Empty();
     return kNotFound;
   }
