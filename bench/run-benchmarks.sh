@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Release preset and measures: a dispatch against the registry work
-# it does, a lookup on a worker against the same lookup made directly, the
+# it does, a lookup on a worker against the same lookup made directly, how
+# closely a time-out is kept (idle and with one and both cores busy), the
 # POSIX registry with many values in one key (Google Benchmark), an import of
 # 10,000 stored addresses and one read of them by a new process, and
 # `zraddrres ports` over the sample, over a generated registry of 10,000
@@ -16,7 +17,7 @@ cd "$root"
 "$root/scripts/install-deps.sh"
 build=${ZR_BENCH_BUILD:-$root/build/native-release}
 cmake --preset native-release -B "$build" >/dev/null
-cmake --build "$build" -j2 --target bench_dispatch bench_lookup bench_registry bench_pns zraddrres dns_responder >/dev/null
+cmake --build "$build" -j2 --target bench_dispatch bench_lookup bench_registry bench_pns bench_timeout zraddrres dns_responder >/dev/null
 bin=$build/bin
 work=$build/bench
 mkdir -p "$work"
@@ -25,6 +26,7 @@ echo "== Google Benchmark"
 "$bin/bench_dispatch" --benchmark_min_time=1 --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 "$bin/bench_lookup" --benchmark_min_time=1 --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 "$bin/bench_registry" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+"$bin/bench_timeout"
 
 # 10,000 addresses in the store's key: the import is one change of the hive,
 # and a new process finds one of them after loading it.
