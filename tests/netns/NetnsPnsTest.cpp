@@ -46,6 +46,7 @@ struct Reply {
   int request;  // the request it answers, from 1; 0 for every one
   int delayMs;
   std::string bytes;
+  int copies = 1;  // sent this many times, ten a millisecond
 };
 
 class PnsOnTheWire : public testing::Test {
@@ -69,7 +70,11 @@ class PnsOnTheWire : public testing::Test {
 
   void Script(const std::vector<Reply>& replies) {
     std::ofstream script(m_folder + "/script", std::ios::trunc);
-    for (const Reply& r : replies) script << r.request << ' ' << r.delayMs << ' ' << Hex(r.bytes) << '\n';
+    for (const Reply& r : replies) {
+      script << r.request << ' ' << r.delayMs << ' ' << Hex(r.bytes);
+      if (r.copies > 1) script << ' ' << r.copies;
+      script << '\n';
+    }
   }
 
   // The requests the responder saw, as they came.
@@ -127,6 +132,23 @@ TEST_F(PnsOnTheWire, OneAnswerInTheFirstAttemptResolvesAndIsRecorded) {
   EXPECT_EQ(Requests().size(), 1u);
   EXPECT_EQ(zrtest::ReadStoreValue("PNSServer").data, std::string("pns-a") + '\0');
   EXPECT_EQ(zrtest::ReadStoreValue("PNSDeviceAddress").data, std::string("192.0.2.55") + '\0');
+}
+
+// Ten thousand malformed datagrams through the whole second the exchange
+// listens, with the one real answer in the middle of them: it must still be
+// read and chosen.
+TEST_F(PnsOnTheWire, AFloodOfMalformedDatagramsLosesNoValidReply) {
+  std::string everyByte;
+  for (int b = 0; b < 256; ++b) everyByte += static_cast<char>(b);
+  Script({{1, 0, "HELLO junk", 2500},
+          {1, 250, everyByte, 2500},
+          {1, 500, "PNS452 " + std::string(3000, 'A'), 2500},
+          {1, 650, "PNS452 pns-real 192.0.2.77 0001"},
+          {1, 750, "PNS452", 2500}});
+  CString address;
+  EXPECT_EQ(ZrAddrResolutionTestAccess::AddressFromPNS(m_resolver, "\\\\srv\\srv-P", address), 1);
+  EXPECT_STREQ(address, "192.0.2.77");
+  EXPECT_EQ(zrtest::ReadStoreValue("PNSServer").data, std::string("pns-real") + '\0');
 }
 
 TEST_F(PnsOnTheWire, SwitchedOffNoDatagramAndNoRecord) {

@@ -6,15 +6,18 @@ as the test's script in the shared folder says.
   pns_responder.py --dir FOLDER --ready FILE
 
 FOLDER/requests  one line per request seen: "<length> <hex bytes>"
-FOLDER/script    the replies, one per line: "<request> <delay ms> <hex bytes>";
-                 request is the number of the request it answers (counted
-                 in FOLDER/requests, from 1), or 0 for every request.
+FOLDER/script    the replies, one per line: "<request> <delay ms> <hex bytes>
+                 [<copies>]"; request is the number of the request it
+                 answers (counted in FOLDER/requests, from 1), or 0 for
+                 every request. With copies, the datagram is sent that many
+                 times, ten a millisecond (a flood a client must read through).
 The test empties both files between exchanges.
 """
 import argparse
 import os
 import socket
 import threading
+import time
 
 PNS_PORT = 14717
 
@@ -25,13 +28,22 @@ def read_script(folder):
         with open(os.path.join(folder, "script")) as f:
             for line in f:
                 parts = line.split()
-                if len(parts) == 3:
-                    replies.append((int(parts[0]), int(parts[1]), bytes.fromhex(parts[2])))
+                if len(parts) == 4:
+                    replies.append((int(parts[0]), int(parts[1]), bytes.fromhex(parts[2]), int(parts[3])))
+                elif len(parts) == 3:
+                    replies.append((int(parts[0]), int(parts[1]), bytes.fromhex(parts[2]), 1))
                 elif len(parts) == 2:  # an empty datagram
-                    replies.append((int(parts[0]), int(parts[1]), b""))
+                    replies.append((int(parts[0]), int(parts[1]), b"", 1))
     except FileNotFoundError:
         pass
     return replies
+
+
+def send(sock, reply, sender, copies):
+    for i in range(copies):
+        sock.sendto(reply, sender)
+        if i % 10 == 9:
+            time.sleep(0.001)
 
 
 def main():
@@ -53,9 +65,9 @@ def main():
             f.write("%d %s\n" % (len(data), data.hex()))
         with open(requests_path) as f:
             number = sum(1 for _ in f)
-        for request, delay_ms, reply in read_script(args.dir):
+        for request, delay_ms, reply, copies in read_script(args.dir):
             if request in (0, number):
-                timer = threading.Timer(delay_ms / 1000.0, sock.sendto, args=(reply, sender))
+                timer = threading.Timer(delay_ms / 1000.0, send, args=(sock, reply, sender, copies))
                 timer.daemon = True
                 timer.start()
 
