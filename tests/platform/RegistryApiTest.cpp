@@ -297,6 +297,66 @@ TEST_F(RegistryApi, ShortBufferGetsTheSizeNeeded) {
   EXPECT_STREQ("b", name);
 }
 
+// One table of RegQueryValueExA's contract, the same for Wine's registry and
+// the hive files: the value stored, the buffer given (none, or its size) ->
+// the result, the size reported, the bytes written, and the guard byte after
+// the buffer, which nothing may touch.
+TEST_F(RegistryApi, QueryConformsToOneTableOnEveryTarget) {
+  const DWORD kNoBuffer = 0xFFFFFFFFu;
+  const DWORD kUnchanged = 0xEEEEEEEEu;  // a size the call must not write
+  struct Case {
+    const char* what;
+    DWORD type;
+    std::string stored;
+    DWORD buffer;  // kNoBuffer: a null data pointer
+    LONG result;
+    DWORD size;
+    std::string written;  // the buffer's first bytes afterwards (0xCC: untouched)
+  };
+  const std::string cc4("\xCC\xCC\xCC\xCC", 4);
+  const Case cases[] = {
+      {"binary, no buffer", REG_BINARY, "abc", kNoBuffer, ERROR_SUCCESS, 3, ""},
+      {"binary, empty buffer", REG_BINARY, "abc", 0, ERROR_MORE_DATA, 3, ""},
+      {"binary, one short", REG_BINARY, "abc", 2, ERROR_MORE_DATA, 3, ""},
+      {"binary, exact", REG_BINARY, "abc", 3, ERROR_SUCCESS, 3, "abc"},
+      {"binary, larger", REG_BINARY, "abc", 8, ERROR_SUCCESS, 3, "abc\xCC"},
+      {"empty binary", REG_BINARY, "", 4, ERROR_SUCCESS, 0, cc4},
+      {"dword, exact", REG_DWORD, std::string("\x01\x02\x03\x04", 4), 4, ERROR_SUCCESS, 4, "\x01\x02\x03\x04"},
+      {"dword, one short", REG_DWORD, std::string("\x01\x02\x03\x04", 4), 3, ERROR_MORE_DATA, 4, ""},
+      {"string, no buffer", REG_SZ, std::string("ab\0", 3), kNoBuffer, ERROR_SUCCESS, 3, ""},
+      {"string, exact", REG_SZ, std::string("ab\0", 3), 3, ERROR_SUCCESS, 3, std::string("ab\0", 3)},
+      {"string, without room for its NUL", REG_SZ, std::string("ab\0", 3), 2, ERROR_MORE_DATA, 3, ""},
+      {"string, larger", REG_SZ, std::string("ab\0", 3), 8, ERROR_SUCCESS, 3, std::string("ab\0\xCC", 4)},
+      {"expandable, exact", REG_EXPAND_SZ, std::string("%P%\0", 4), 4, ERROR_SUCCESS, 4, std::string("%P%\0", 4)},
+      {"multi-string, exact", REG_MULTI_SZ, std::string("a\0b\0\0", 5), 5, ERROR_SUCCESS, 5,
+       std::string("a\0b\0\0", 5)},
+      {"multi-string, one short", REG_MULTI_SZ, std::string("a\0b\0\0", 5), 4, ERROR_MORE_DATA, 5, ""},
+  };
+  HKEY key = Key("Conformance");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(ERROR_SUCCESS, Set(key, "v", c.type, Bytes(c.stored)));
+    std::vector<BYTE> buffer(16, 0xCC);
+    const DWORD given = c.buffer == kNoBuffer ? 0 : c.buffer;
+    DWORD size = given;
+    DWORD type = 0;
+    EXPECT_EQ(c.result, RegQueryValueExA(key, "v", nullptr, &type, c.buffer == kNoBuffer ? nullptr : buffer.data(),
+                                         &size));
+    EXPECT_EQ(c.size, size);
+    EXPECT_EQ(c.type, type);
+    if (c.result == ERROR_SUCCESS) {
+      EXPECT_EQ(Bytes(c.written), std::vector<BYTE>(buffer.begin(), buffer.begin() + c.written.size()));
+    }
+    EXPECT_EQ(0xCC, buffer[given]) << "the byte after the buffer was written";
+  }
+
+  // Calls the contract refuses, whatever the value.
+  DWORD size = kUnchanged;
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "missing", nullptr, nullptr, nullptr, &size));
+  BYTE data[4];
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, RegQueryValueExA(key, "v", nullptr, nullptr, data, nullptr));
+}
+
 TEST_F(RegistryApi, StringWithoutTerminatorGetsOneWhenThereIsRoom) {
   struct Case {
     DWORD type;
