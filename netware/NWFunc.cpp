@@ -17,8 +17,9 @@ namespace {
 
 HMODULE PlatformLoadLibrary(const char* name) { return ::LoadLibraryA(name); }
 FARPROC PlatformGetProcAddress(HMODULE module, const char* name) { return ::GetProcAddress(module, name); }
+BOOL PlatformFreeLibrary(HMODULE module) { return ::FreeLibrary(module); }
 
-const ClientLoader c_platformLoader = {&PlatformLoadLibrary, &PlatformGetProcAddress};
+const ClientLoader c_platformLoader = {&PlatformLoadLibrary, &PlatformGetProcAddress, &PlatformFreeLibrary};
 const ClientLoader* g_loader = &c_platformLoader;
 
 }  // namespace
@@ -40,7 +41,7 @@ CNWFunc::~CNWFunc() { ReleaseLibraries(); }
 void CNWFunc::ReleaseLibraries() {
   HMODULE* const handles[] = {&m_hCalWin32, &m_hClxWin32, &m_hPrtWin32, &m_hLocaleWin32, &m_hNetWin32};
   for (HMODULE* handle : handles) {
-    if (*handle != nullptr) FreeLibrary(*handle);
+    if (*handle != nullptr) zrnetware::g_loader->freeLibrary(*handle);
     *handle = nullptr;
   }
 }

@@ -49,6 +49,7 @@ namespace zrnetware {
 struct ClientLoader {
   HMODULE (*loadLibrary)(const char* name);
   FARPROC (*getProcAddress)(HMODULE module, const char* name);
+  BOOL (*freeLibrary)(HMODULE module);
 };
 void SetClientLoaderForTesting(const ClientLoader* loader);
 

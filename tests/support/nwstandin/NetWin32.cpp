@@ -91,7 +91,11 @@ std::string ParentOf(const std::string& name) {
   return dot == std::string::npos ? "[Root]" : name.substr(dot + 1);
 }
 
+// Names are compared without case; one written exactly so is preferred.
 const DirectoryObject* FindAbsolute(const DirectoryTree& tree, const std::string& name) {
+  for (const DirectoryObject& object : tree.objects) {
+    if (object.name == name) return &object;
+  }
   for (const DirectoryObject& object : tree.objects) {
     if (nwstandin::SameText(object.name, name)) return &object;
   }
