@@ -107,7 +107,9 @@ TEST_P(MissingPiece, LeavesTheTableUnloaded) {
   EXPECT_EQ(table.m_bLoaded, 0);
   EXPECT_EQ(error, isLibrary ? kModNotFound : kProcNotFound);
   EXPECT_EQ(table.m_pfnNWDSWhoAmI, nullptr);  // the last entry is never reached
-  if (!isLibrary) EXPECT_NE(table.m_hNetWin32, nullptr);
+  if (!isLibrary) {
+    EXPECT_NE(table.m_hNetWin32, nullptr);
+  }
 }
 
 std::vector<const char*> AllPieces() {
