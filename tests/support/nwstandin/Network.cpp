@@ -219,6 +219,9 @@ bool ParseNetwork(const std::string& text, Network& network, std::string& messag
 Session::Session(const char* call) : m_lock(TheState().mutex), m_network(nullptr), m_call(call) {
   State& state = TheState();
   ++state.calls[m_call];
+  if (const char* trace = std::getenv("ZRADDRRES_NETWARE_TRACE"); trace && *trace == '1') {
+    std::fprintf(stderr, "  [NetWare client] %s\n", call);
+  }
   const char* path = std::getenv("ZRADDRRES_NETWARE_NETWORK");
   std::string text = path ? ReadFile(path) : std::string();
   if (!state.loaded || state.path != (path ? path : "") || state.text != text) {

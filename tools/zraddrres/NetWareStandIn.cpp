@@ -1,0 +1,43 @@
+#include "tools/zraddrres/NetWareStandIn.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/Modules.h"
+#include "platform/Paths.h"
+
+namespace zrtool {
+
+namespace {
+
+const char* const kLibraries[] = {"calwin32.dll", "clxwin32.dll", "prtwin32.dll", "locwin32.dll", "netwin32.dll"};
+
+// Beside the tool in the build tree; below libexec/ where it is installed.
+std::vector<std::string> Folders() {
+  const std::string program = zrplatform::ProgramFolder();
+  return {program + "nwstandin/", program + "../libexec/zraddrres/nwstandin/"};
+}
+
+}  // namespace
+
+bool UseNetWareStandIn(const std::string& network, bool trace) {
+  for (const std::string& folder : Folders()) {
+    HMODULE first = LoadLibraryA((folder + kLibraries[0]).c_str());
+    if (first == nullptr) continue;
+    for (const char* library : kLibraries) {
+      if (LoadLibraryA((folder + library).c_str()) == nullptr) {
+        std::fprintf(stderr, "zraddrres: the NetWare stand-in's %s cannot be loaded from %s\n", library,
+                     folder.c_str());
+        return false;
+      }
+    }
+    zrplatform::SetProcessEnvironment("ZRADDRRES_NETWARE_NETWORK", network.c_str());
+    if (trace) zrplatform::SetProcessEnvironment("ZRADDRRES_NETWARE_TRACE", "1");
+    return true;
+  }
+  std::fprintf(stderr, "zraddrres: the NetWare stand-in is not installed (looked in %s and %s)\n",
+               Folders()[0].c_str(), Folders()[1].c_str());
+  return false;
+}
+
+}  // namespace zrtool
