@@ -38,5 +38,12 @@ tool(resolve --ipx "\\\\FS1\\Q1")
 expect("without a described network NetWare is not used" code EQUAL 1)
 expect("no client calls" NOT err MATCHES "NetWare client")
 
+# A client install without one of its libraries: the table does not load.
+file(READ ${WORK}/site.txt site)
+file(WRITE ${WORK}/broken.txt "${site}missing netwin32.dll\n")
+tool(resolve --ipx --trace --netware-network broken.txt "\\\\FS1\\Q1")
+expect("without netwin32.dll nothing is found" code EQUAL 1)
+expect("and no client call is made" NOT err MATCHES "NetWare client")
+
 tool(resolve --ipx --netware-network no-such-file.txt "\\\\FS1\\Q1")
 expect("a network file that is not there is refused" NOT code EQUAL 0)

@@ -1,6 +1,8 @@
 #include "tools/zraddrres/NetWareStandIn.h"
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "platform/Modules.h"
@@ -18,13 +20,30 @@ std::vector<std::string> Folders() {
   return {program + "nwstandin/", program + "../libexec/zraddrres/nwstandin/"};
 }
 
+// The libraries the described network says are missing ("missing prtwin32.dll"):
+// left unloaded, so the library's load by name does not find them.
+bool Missing(const std::string& network, const char* library) {
+  std::ifstream file(network);
+  std::string line;
+  while (std::getline(file, line)) {
+    std::istringstream fields(line);
+    std::string keyword, name;
+    fields >> keyword >> name;
+    if (keyword == "missing" && name == library) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool UseNetWareStandIn(const std::string& network, bool trace) {
   for (const std::string& folder : Folders()) {
-    HMODULE first = LoadLibraryA((folder + kLibraries[0]).c_str());
-    if (first == nullptr) continue;
+    // Is the stand-in in this folder? (This load is released again.)
+    HMODULE probe = LoadLibraryA((folder + kLibraries[0]).c_str());
+    if (probe == nullptr) continue;
+    FreeLibrary(probe);
     for (const char* library : kLibraries) {
+      if (Missing(network, library)) continue;
       if (LoadLibraryA((folder + library).c_str()) == nullptr) {
         std::fprintf(stderr, "zraddrres: the NetWare stand-in's %s cannot be loaded from %s\n", library,
                      folder.c_str());

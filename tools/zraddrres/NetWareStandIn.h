@@ -9,8 +9,9 @@
 namespace zrtool {
 
 // Puts the stand-in in place for this run; false with a message on standard
-// error when its libraries cannot be loaded. With trace, the stand-in writes
-// each client call it answers on standard error.
+// error when its libraries cannot be loaded. A library the network names in a
+// "missing" line is left out, as on a broken client install. With trace, the
+// stand-in writes each client call it answers on standard error.
 bool UseNetWareStandIn(const std::string& network, bool trace);
 
 }  // namespace zrtool

@@ -144,6 +144,8 @@ bool ParseNetwork(const std::string& text, Network& network, std::string& messag
     } else if (key == "fail" && f.size() == 3) {
       if (!Number(f[2], value)) return fail("fail: the code is not a number");
       network.failures[f[1]] = static_cast<NWCCODE>(value);
+    } else if (key == "missing" && f.size() == 2) {
+      // For whoever loads the stand-in: that library is left out.
     } else if (key == "server" && f.size() == 2) {
       network.servers.push_back(FileServer{f[1], {}});
       server = &network.servers.back();
