@@ -1,7 +1,7 @@
 // The NetWare client's calling forms, as this library calls them: handles,
 // result buffers, object information, attribute values of each syntax,
 // access-control records and network addresses. Written from how the library
-// uses each call; no client SDK is needed. The client stand-in of the tests
+// uses each call. The client stand-in of the tests
 // implements the same forms.
 //
 // ZR_NW_CLIENT_FUNCTIONS lists all 68 client functions in the order the

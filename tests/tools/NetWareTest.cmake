@@ -45,5 +45,11 @@ tool(resolve --ipx --trace --netware-network broken.txt "\\\\FS1\\Q1")
 expect("without netwin32.dll nothing is found" code EQUAL 1)
 expect("and no client call is made" NOT err MATCHES "NetWare client")
 
+# A description the stand-in cannot read is named with its line, and serves an empty network.
+file(WRITE ${WORK}/wrong.txt "server FS1\nprimary FS9\nobject Q1 0x0300\n")
+tool(resolve --ipx --netware-network wrong.txt "\\\\FS1\\Q1")
+expect("a wrong description is not resolved against" code EQUAL 1)
+expect("the stand-in names the line at fault" err MATCHES "wrong.txt: line 2: primary: no server FS9")
+
 tool(resolve --ipx --netware-network no-such-file.txt "\\\\FS1\\Q1")
 expect("a network file that is not there is refused" NOT code EQUAL 0)

@@ -124,6 +124,7 @@ bool ParseNetwork(const std::string& text, Network& network, std::string& messag
   FileServer* server = nullptr;
   DirectoryTree* tree = nullptr;
   std::string primary, defaultServer;
+  int primaryLine = 0, defaultLine = 0;
   auto fail = [&](const std::string& what) {
     message = "line " + std::to_string(number) + ": " + what;
     return false;
@@ -136,8 +137,10 @@ bool ParseNetwork(const std::string& text, Network& network, std::string& messag
     long long value = 0;
     if (key == "primary" && f.size() == 2) {
       primary = f[1];
+      primaryLine = number;
     } else if (key == "default" && f.size() == 2) {
       defaultServer = f[1];
+      defaultLine = number;
       network.defaultGiven = true;
     } else if (key == "whoami" && f.size() == 2) {
       network.whoAmI = f[1];
@@ -206,13 +209,16 @@ bool ParseNetwork(const std::string& text, Network& network, std::string& messag
       return fail("not understood: " + key);
     }
   }
+  // Servers may be described after the lines that name them.
   if (!primary.empty()) {
     network.primary = ServerIndex(network, primary);
+    number = primaryLine;
     if (network.primary < 0) return fail("primary: no server " + primary);
   }
   network.defaultConn = network.primary;
   if (network.defaultGiven) {
     network.defaultConn = defaultServer == "none" ? -1 : ServerIndex(network, defaultServer);
+    number = defaultLine;
     if (defaultServer != "none" && network.defaultConn < 0) return fail("default: no server " + defaultServer);
   }
   return true;
