@@ -167,6 +167,16 @@ TEST(NetWareDirectory, TheListingGoesOnThroughManyResultBuffers) {
   EXPECT_GT(DescribedNetwork::Calls("netwin32.dll", "NWDSList"), 2);
 }
 
+// The attribute names of an object come in parts too: the user test that
+// decides is in the last one.
+TEST(NetWareDirectory, TheAttributeNamesAreReadThroughManyResultBuffers) {
+  std::string extras;
+  for (int i = 0; i < 150; ++i) extras += "value \"Extra Attribute Number " + std::to_string(i) + "\" 8 " + std::to_string(i) + "\n";
+  DescribedNetwork site(kSite + "object Q1.Sales.Acme Queue\nvalue Server 1 PS1.Sales.Acme\n" + extras +
+                        "value User 1 Sales.Acme\n");
+  EXPECT_EQ(Resolve("\\\\ACME_TREE\\.Q1.Sales.Acme"), "01020304:0a5c3e000001");
+}
+
 // The values of one attribute are read while their texts fit 4096 bytes
 // together; the user's container after that point is never seen.
 TEST(NetWareDirectory, AnAttributesValuesStopWhereTheirTextsOverflow) {
