@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/Threads.h"
 #include "tests/support/Env.h"
 #include "tests/support/StandInEntry.h"
 
@@ -38,8 +39,9 @@ void UseNetWareStandIn() {
 
 DescribedNetwork::DescribedNetwork(const std::string& text) {
   UseNetWareStandIn();
+  // Test programs run at once in one folder: the process's id keeps their files apart.
   static int serial = 0;
-  m_path = BesideProgram("nwnetwork-" + std::to_string(++serial) + ".txt");
+  m_path = BesideProgram("nwnetwork-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial) + ".txt");
   std::FILE* file = std::fopen(m_path.c_str(), "wb");
   if (file == nullptr) throw std::runtime_error("cannot write " + m_path);
   std::fwrite(text.data(), 1, text.size(), file);
