@@ -3,8 +3,9 @@
 # it does, a lookup on a worker against the same lookup made directly, the
 # POSIX registry with many values in one key (Google Benchmark), an import of
 # 10,000 stored addresses and one read of them by a new process, and
-# `zraddrres ports` over the sample and over a generated registry of 10,000
-# ports configured by address (hyperfine).
+# `zraddrres ports` over the sample, over a generated registry of 10,000
+# ports configured by address, and over 1,000 ports configured by host name
+# behind a name server that answers 20 ms late (hyperfine).
 # The tool runs inside a private network namespace (as root), so that no name
 # lookup of the inventory leaves this machine.
 # ZR_BENCH_BUILD names another build folder than the preset's.
@@ -64,6 +65,25 @@ for set in sample big; do
   ZRADDRRES_REGISTRY=$folder "$bin/zraddrres" reg import "$file"
 done
 
+# 1,000 Standard TCP/IP ports configured by host name, behind a name server
+# that answers every question 20 ms late: the inventory waits, it does not compute.
+late=$work/ports-late-1000.reg
+lateZone=$work/late-zone.txt
+if [ ! -f "$late" ]; then
+  {
+    printf 'REGEDIT4\r\n\r\n'
+    for i in $(seq 0 999); do
+      printf '[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Standard TCP/IP Port\\Ports\\host%04d.late.zrbench]\r\n' "$i"
+      printf '"IPAddress"=""\r\n"HostName"="host%04d.late.zrbench"\r\n\r\n' "$i"
+    done
+  } >"$late"
+  for i in $(seq 0 999); do
+    printf 'host%04d.late.zrbench A 10.20.%d.%d\nhost%04d.late.zrbench LATE 20\n' "$i" $((i / 256)) $((i % 256)) "$i"
+  done >"$lateZone"
+fi
+rm -rf "$work/registry-late"
+ZRADDRRES_REGISTRY=$work/registry-late "$bin/zraddrres" reg import "$late"
+
 echo "== one PNS exchange with one answer, idle and with every core busy"
 ZRADDRRES_REGISTRY=$work/registry-pns "$root/tests/netns/run-in-pns-netns.sh" \
   --responder "$root/tests/netns/pns_responder.py" -- "$bin/bench_pns"
@@ -74,3 +94,10 @@ echo "== zraddrres ports (hyperfine)"
   hyperfine --warmup 2 --runs 10 --ignore-failure \
   -n "sample export" "ZRADDRRES_REGISTRY=$work/registry-sample $bin/zraddrres ports --no-progress" \
   -n "10,000 ports by address" "ZRADDRRES_REGISTRY=$work/registry-big $bin/zraddrres ports --no-progress"
+
+echo "== zraddrres ports over 1,000 host-name ports, each answer 20 ms late (hyperfine)"
+"$root/tests/netns/run-in-netns.sh" --responder "$bin/dns_responder" --zone "$lateZone" \
+  --resolv-options "timeout:3 attempts:1" -- \
+  hyperfine --warmup 1 --runs 5 \
+  -n "default --jobs" "ZRADDRRES_REGISTRY=$work/registry-late $bin/zraddrres ports --no-progress" \
+  -n "--jobs 4" "ZRADDRRES_REGISTRY=$work/registry-late $bin/zraddrres ports --no-progress --jobs 4"

@@ -89,16 +89,22 @@ int LineOfOffset(const unsigned char* s, std::size_t offset) {
   return line;
 }
 
-// UTF-16 to the ANSI code page; false when the conversion itself fails.
+// UTF-16 to the ANSI code page; false when the conversion fails or the code
+// page cannot hold a character. Converting anyway would store "?" or a
+// look-alike in its place: another name, or another address, than the export's.
 bool ToAnsi(const char16_t* s, std::size_t n, std::string& out) {
   out.clear();
   if (n == 0) return true;
   if (n > static_cast<std::size_t>(INT_MAX) / 4) return false;
   LPCWSTR wide = reinterpret_cast<LPCWSTR>(s);
-  int length = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return false;
+  BOOL usedDefault = FALSE;
+  int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(n), nullptr, 0, nullptr,
+                                   &usedDefault);
+  if (length <= 0 || usedDefault) return false;
   out.resize(static_cast<std::size_t>(length));
-  return WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), &out[0], length, nullptr, nullptr) == length;
+  return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(n), &out[0], length, nullptr,
+                             &usedDefault) == length &&
+         !usedDefault;
 }
 
 bool ToAnsi(const char* s, std::size_t n, std::string& out) {
@@ -148,6 +154,10 @@ class Parser {
 
   [[noreturn]] void Fail(std::string what) const { throw ParseError{static_cast<int>(lineIndex_ + 1), std::move(what)}; }
 
+  [[noreturn]] void FailNotInCodePage() const {
+    Fail("text with a character that the ANSI code page " + std::to_string(GetACP()) + " cannot hold");
+  }
+
   // A stray CR counts as space: files pass through editors that leave them.
   static bool IsSpace(Char c) { return c == Char(' ') || c == Char('\t') || c == Char('\r'); }
 
@@ -179,7 +189,7 @@ class Parser {
 
   std::string Ansi(View v) const {
     std::string out;
-    if (!ToAnsi(v.data(), v.size(), out)) Fail("text that cannot be converted to the ANSI code page");
+    if (!ToAnsi(v.data(), v.size(), out)) FailNotInCodePage();
     return out;
   }
 
@@ -387,7 +397,7 @@ class Parser {
       units.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
     }
     std::string ansi;
-    if (!ToAnsi(units.data(), units.size(), ansi)) Fail("text that cannot be converted to the ANSI code page");
+    if (!ToAnsi(units.data(), units.size(), ansi)) FailNotInCodePage();
     return std::vector<BYTE>(ansi.begin(), ansi.end());
   }
 

@@ -11,6 +11,7 @@
 // process of another code page splits its key paths as the writer did.
 #include "platform/posix/RegistryHive.h"
 
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -19,6 +20,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
+#include <mutex>
+#include <memory>
+#include <condition_variable>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -321,6 +326,57 @@ LONG StampOfPath(const std::string& path, Stamp& stamp) {
   }
   return ERROR_SUCCESS;
 }
+// Takes the exclusive lock on fd within `wait`: ERROR_SUCCESS,
+// ERROR_LOCK_VIOLATION when the wait ran out, or the error of the call.
+// Under steady contention the lock is free only for an instant between two
+// writers, which a poll would almost never catch: a writer could fail after
+// its whole wait while others wrote hundreds of times. So a waiter blocks in
+// the kernel, which wakes it at the release, on a thread of its own that the
+// caller can stop waiting for. That thread takes the lock through its own
+// descriptor of the same open file, so the lock it gets is the caller's; when
+// the caller has given up, it lets the lock go again by closing that
+// descriptor, the last one left.
+LONG TakeLock(int fd, std::chrono::milliseconds wait) {
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return ERROR_SUCCESS;
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return ErrorOfErrno(errno);
+    break;
+  }
+  struct Waiter {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+    int error = 0;
+  };
+  auto waiter = std::make_shared<Waiter>();
+  int waitFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (waitFd < 0) return ErrorOfErrno(errno);
+  try {
+    std::thread([waiter, waitFd] {
+      int rc;
+      while ((rc = ::flock(waitFd, LOCK_EX)) != 0 && errno == EINTR) {
+      }
+      const int error = rc == 0 ? 0 : errno;
+      std::lock_guard<std::mutex> lock(waiter->mutex);
+      ::close(waitFd);
+      waiter->done = true;
+      waiter->error = error;
+      waiter->changed.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    ::close(waitFd);
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
+  std::unique_lock<std::mutex> lock(waiter->mutex);
+  if (!waiter->changed.wait_for(lock, wait, [&] { return waiter->done; })) {
+    // The caller closes fd; once the thread has the lock and closes its own
+    // descriptor, the open file is gone and the lock with it.
+    return ERROR_LOCK_VIOLATION;
+  }
+  return waiter->error == 0 ? ERROR_SUCCESS : ErrorOfErrno(waiter->error);
+}
+
 
 // Takes "<hive>.lock", making the hive's folder first. The wait is bounded:
 // a writer stopped while it holds the lock (a suspended import) must not
@@ -343,24 +399,13 @@ LONG LockHiveFile(const std::string& path, int& lockFd) {
     return Refuse(lockPath + ": " + why);
   }
   const auto wait = g_lockWait;
-  const auto deadline = std::chrono::steady_clock::now() + wait;
-  std::chrono::milliseconds pause(1);
-  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
-    if (errno != EWOULDBLOCK) {
-      int error = errno;
-      ::close(fd);
-      return ErrorOfErrno(error);
-    }
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= deadline) {
-      ::close(fd);
+  if (LONG rc = TakeLock(fd, wait); rc != ERROR_SUCCESS) {
+    ::close(fd);
+    if (rc == ERROR_LOCK_VIOLATION) {
       SetErrorText(lockPath + ": held by another process for more than " + std::to_string(wait.count()) +
                    " ms; nothing was written");
-      return ERROR_LOCK_VIOLATION;
     }
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
-    pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    return rc;
   }
   lockFd = fd;
   return ERROR_SUCCESS;
@@ -838,5 +883,24 @@ Hive& HiveOf(RegRoot root) {
 }
 
 }  // namespace registry
+
+LONG RegistryAddToDwordForTesting(RegRoot root, const char* path, const char* name, DWORD step, DWORD& now) {
+  std::vector<std::string> components;
+  LONG rc = registry::SplitKeyPath(path, components);
+  if (rc != ERROR_SUCCESS) return rc;
+  return registry::HiveOf(root).Write([&](registry::HiveKey& top, bool& changed) {
+    registry::HiveKey& key = registry::CreatePath(top, components, nullptr, changed);
+    DWORD value = 0;
+    const RegTextValue* held = key.FindValue(name);
+    if (held != nullptr && held->type == REG_DWORD && held->data.size() == sizeof value) {
+      std::memcpy(&value, held->data.data(), sizeof value);
+    }
+    now = value + step;
+    std::vector<BYTE> data(sizeof now);
+    std::memcpy(data.data(), &now, sizeof now);
+    if (key.SetValue(name, REG_DWORD, std::move(data))) changed = true;
+    return ERROR_SUCCESS;
+  });
+}
 
 }  // namespace zrplatform

@@ -8,6 +8,9 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+
+#include "platform/Registry.h"
 
 namespace zrplatform {
 
@@ -27,5 +30,11 @@ RegistryFileCalls& RegistryFileCallsForTesting();
 // The longest a writer waits for a hive's lock before it gives up with
 // ERROR_LOCK_VIOLATION (five seconds); a test may shorten it.
 std::chrono::milliseconds& RegistryLockWaitForTesting();
+
+// Adds `step` to the REG_DWORD value `name` of the key at `path` (made when
+// missing; a missing value counts as 0) as one change of the hive under its
+// file lock: what several processes' read-modify-write relies on.
+// ERROR_SUCCESS or the hive's error; `now` gets the new value.
+LONG RegistryAddToDwordForTesting(RegRoot root, const char* path, const char* name, DWORD step, DWORD& now);
 
 }  // namespace zrplatform

@@ -239,6 +239,59 @@ TEST(RegTextParse, UnicodeExportsConvertToTheAnsiCodePage) {
   if (ran == 0) GTEST_SKIP() << "no case for code page " << zrtest::CodePage();
 }
 
+struct UnheldCase {
+  unsigned codePage;
+  const char* utf8;  // a character that code page has no byte sequence for
+};
+
+// A name or text the run's code page cannot hold is refused where it stands,
+// rather than stored with "?" or a look-alike in its place: that would be
+// another printer's name, or another address.
+TEST(RegTextParse, TextTheCodePageCannotHoldIsRefused) {
+  const UnheldCase characters[] = {
+      {1252, "\xE6\x97\xA5"},  // a kanji
+      {1252, "\xC4\x81"},       // a with macron: best fit would make it "a"
+      {932, "\xC3\xA9"},        // e acute
+      {932, "\xE2\x82\xAC"},   // the euro sign
+  };
+  int ran = 0;
+  for (const UnheldCase& c : characters) {
+    if (c.codePage != zrtest::CodePage()) continue;
+    ++ran;
+    const std::string x = c.utf8;
+    std::string u16;  // the character as UTF-16LE hex bytes, for hex(2) data
+    for (unsigned char b : Utf16le(x)) {
+      char byte[4];
+      std::snprintf(byte, sizeof byte, "%02x,", b);
+      u16 += byte;
+    }
+    const struct {
+      const char* where;
+      std::string body;
+      int line;
+    } places[] = {
+        {"key", "[HKCU\\a" + x + "]\n", 3},
+        {"value name", "[HKCU\\a]\n\"n" + x + "\"=\"v\"\n", 4},
+        {"string", "[HKCU\\a]\n\"n\"=\"v" + x + "\"\n", 4},
+        {"expandable string", "[HKCU\\a]\n\"n\"=hex(2):" + u16 + "00,00\n", 4},
+        {"deleted value", "[HKCU\\a]\n\"" + x + "\"=-\n", 4},
+    };
+    for (const auto& place : places) {
+      for (Form form : {Form::Utf8, Form::Utf16}) {
+        SCOPED_TRACE(std::string(place.where) + " in " + FormName(form) + " with " + c.utf8);
+        RegParseResult result = ParseRegText(Encode(form, place.body));
+        ASSERT_FALSE(result.ok());
+        EXPECT_TRUE(result.operations.empty());
+        EXPECT_EQ(place.line, result.errorLine) << result.ErrorText();
+        EXPECT_NE(std::string::npos,
+                  result.errorWhat.find("the ANSI code page " + std::to_string(c.codePage) + " cannot hold"))
+            << result.errorWhat;
+      }
+    }
+  }
+  if (ran == 0) GTEST_SKIP() << "no case for code page " << zrtest::CodePage();
+}
+
 struct MalformedCase {
   const char* name;
   std::string text;

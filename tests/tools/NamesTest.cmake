@@ -1,65 +1,108 @@
 # Names the user types in UTF-8 reach the registry in its ANSI code page and
 # come back in UTF-8; a name the code page cannot hold is refused, never
 # garbled; wide names keep the table's columns; a tab keeps its line's fields.
-#   cmake -DTOOL=... [-DEMULATOR=...] -DWORK=<folder> -P NamesTest.cmake
+#   cmake -DTOOL=... [-DEMULATOR=...] -DWORK=<folder> -DSOURCE=<tests/tools> -P NamesTest.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/ToolTest.cmake)
 
-# The code page of this run: Wine takes it from the locale, the Linux build
-# from ZRADDRRES_ACP.
-if(EMULATOR)
-  set(acp 1252)
-  if("$ENV{LANG}" MATCHES "^ja_JP")
-    set(acp 932)
-  endif()
-elseif("$ENV{ZRADDRRES_ACP}" STREQUAL "932")
-  set(acp 932)
-else()
-  set(acp 1252)
-endif()
+# The code page in force, as the tool names it when it refuses a character
+# no ANSI code page has (Wine takes the page from the locale, the Linux
+# build from ZRADDRRES_ACP).
+tool(resolve "🖨")
+expect("a character no code page holds is refused, naming the code page" code EQUAL 2 AND
+       err MATCHES "^zraddrres: resolve: '🖨' cannot be written in the ANSI code page (1252|932)\n$")
+string(REGEX REPLACE ".* code page ([0-9]+)\n$" "\\1" acp "${err}")
 
+# mine: a name of this run's code page; foreign: one it cannot hold. Widths
+# are the columns a terminal gives them.
 if(acp STREQUAL "932")
   set(mine "プリンタ")
+  set(mine_width 8)
   set(foreign "Büro")
   set(server "\\\\サーバ\\プリンタ")
   set(friendly "プリンタ on サーバ")
 else()
   set(mine "Büro")
+  set(mine_width 4)
   set(foreign "プリンタ")
   set(server "\\\\Säle\\Büro")
   set(friendly "Büro on Säle")
 endif()
 
 set(monitor "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\HP Standard TCP/IP Port\\Ports")
+set(printers "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers")
 set(store "HKEY_CURRENT_USER\\Software\\ZrAddrRes")
 # A version 5.00 export in UTF-8: the import writes its names in this run's code page.
-file(WRITE ${WORK}/site.reg "Windows Registry Editor Version 5.00\n\n[-${store}]\n\n[${monitor}\\${mine}]\n\"IPAddress\"=\"10.2.0.1\"\n\"HostName\"=\"\"\n\n[${monitor}\\P1]\n\"IPAddress\"=\"10.2.0.2\"\n\"HostName\"=\"\"\n")
-file(WRITE ${WORK}/cleanup.reg "Windows Registry Editor Version 5.00\n\n[-${monitor}\\${mine}]\n\n[-${monitor}\\P1]\n\n[-${store}]\n")
-tool(reg import site.reg)
-expect("reg import" code EQUAL 0)
+file(WRITE ${WORK}/site.reg "Windows Registry Editor Version 5.00\n\n[-${store}]\n\n"
+     "[${monitor}\\${mine}]\n\"IPAddress\"=\"10.2.0.1\"\n\"HostName\"=\"\"\n\n"
+     "[${monitor}\\P1]\n\"IPAddress\"=\"10.2.0.2\"\n\"HostName\"=\"\"\n\n"
+     "[${printers}\\${mine}]\n\"Name\"=\"${mine}\"\n\"Port\"=\"LPT1:\"\n\"Print Processor\"=\"winprint\"\n"
+     "\"Datatype\"=\"RAW\"\n")
+file(WRITE ${WORK}/cleanup.reg "Windows Registry Editor Version 5.00\n\n[-${monitor}\\${mine}]\n\n"
+     "[-${monitor}\\${mine}A]\n\n[-${monitor}\\${mine}W]\n\n[-${monitor}\\P1]\n\n[-${printers}\\${mine}]\n\n[-${store}]\n")
+# The same kind of name from the two forms Windows exports in: REGEDIT4 in
+# the code page's own bytes (${mine}A) and version 5.00 in UTF-16LE (${mine}W).
+# Copied beside the others: the Windows tool would take a path's leading slash for an option.
+file(COPY ${SOURCE}/names-${acp}-regedit4.reg ${SOURCE}/names-${acp}-utf16.reg DESTINATION ${WORK})
+foreach(file site.reg names-${acp}-regedit4.reg names-${acp}-utf16.reg)
+  tool(reg import ${file})
+  expect("reg import ${file}" code EQUAL 0)
+endforeach()
 
-tool(resolve ${mine})
-expect("a port named in the user's own script resolves" code EQUAL 0 AND out STREQUAL "${mine}\t10.2.0.1\tIP\n")
-tool(resolve ${foreign})
-expect("a name the code page cannot hold is refused" code EQUAL 2 AND err MATCHES "cannot be written in the ANSI code page ${acp}")
+# Each port, named in the user's own script, resolves.
+foreach(row "${mine}=10.2.0.1" "${mine}A=10.2.1.1" "${mine}W=10.2.1.2")
+  string(REPLACE "=" ";" row "${row}")
+  list(GET row 0 port)
+  list(GET row 1 address)
+  tool(resolve ${port})
+  expect("resolve ${port}" code EQUAL 0 AND out STREQUAL "${port}\t${address}\tIP\n")
+endforeach()
 
+# Refused with exit 2 and a message by the commands not seen finding a
+# non-ASCII name below (resolve was refused above).
+foreach(call "host;${foreign}" "store;add;${foreign};10.0.0.2" "shares;${foreign}")
+  tool(${call})
+  list(GET call 0 command)
+  expect("${call}: a name the code page cannot hold is refused" code EQUAL 2 AND out MATCHES "^$" AND
+         err MATCHES "^zraddrres: ${command}[a-z ]*: '${foreign}' cannot be written in the ANSI code page ${acp}\n$")
+endforeach()
+
+# The table pads each port name to one width in columns, not bytes: the
+# monitor column starts at the same column on every line.
 tool(ports --no-progress)
-# プリンタ is eight columns wide (Büro four, so the header's PORT sets the width there).
-if(acp STREQUAL "932")
-  expect("a wide name is padded by its width" out MATCHES "\nプリンタ  HP Standard TCP/IP Port  10\\.2\\.0\\.1" AND
-         out MATCHES "\nP1        HP Standard TCP/IP Port  10\\.2\\.0\\.2")
-else()
-  expect("names are padded by their width" out MATCHES "\nBüro  HP Standard TCP/IP Port  10\\.2\\.0\\.1" AND
-         out MATCHES "\nP1    HP Standard TCP/IP Port  10\\.2\\.0\\.2")
-endif()
+expect("ports" code EQUAL 0 OR code EQUAL 1)
+set(start "")
+foreach(row "${mine}=${mine_width}" "${mine}A=${mine_width}+1" "${mine}W=${mine_width}+1" "P1=2")
+  string(REPLACE "=" ";" row "${row}")
+  list(GET row 0 port)
+  list(GET row 1 width)
+  math(EXPR width "${width}")
+  string(REGEX MATCH "\n${port}( +)HP Standard TCP/IP Port  10\\.2\\.[01]\\.[0-9]  IP " line "${out}")
+  expect("the table has a line for ${port}" line MATCHES ".")
+  string(LENGTH "${CMAKE_MATCH_1}" spaces)
+  math(EXPR column "${width} + ${spaces}")
+  if(start STREQUAL "")
+    set(start ${column})
+  endif()
+  expect("${port}'s monitor column starts at column ${start}, not ${column}" column EQUAL start)
+endforeach()
+
+# The printer is found by its name and its port is said to be another kind.
+tool(printer ${mine})
+expect("printer ${mine}" code EQUAL 1 AND err MATCHES "^zraddrres: printer ${mine}: its port LPT1: is not a direct TCP/IP port")
 
 tool(store add ${server} 10.0.0.1)
 expect("a UNC name in the user's script is stored" code EQUAL 0)
 tool(store list)
 expect("the store shows it back in UTF-8, in its stored form" out STREQUAL "${friendly}\t10.0.0.1\n")
-tool(store add ${foreign} 10.0.0.2)
-expect("an entry the code page cannot name is refused" code EQUAL 2)
+tool(store get ${server})
+expect("store get finds it by the name typed" code EQUAL 0 AND out STREQUAL "10.0.0.1\n")
+
+# A tab inside a name keeps the line's fields: shown as \t.
 tool(store add "tab\there" 10.0.0.3)
 tool(store list)
-expect("a tab inside a name is shown as \\t" out MATCHES "(^|\n)tab\\\\there\t10.0.0.3\n")
+expect("a tab inside a stored name is shown as \\t" out MATCHES "(^|\n)tab\\\\there\t10.0.0.3\n")
+# The port of that name resolves through its stored entry.
+tool(resolve "tab\there")
+expect("a tab inside a port name is shown as \\t" code EQUAL 0 AND out STREQUAL "tab\\there\t10.0.0.3\tIP\n")
 
 tool(reg import cleanup.reg)

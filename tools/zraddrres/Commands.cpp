@@ -28,7 +28,7 @@ void TraceToStderr(void*, ZrLoggingEvent event, const char* name, unsigned long 
   if (event != ZRLOGGING_EVENT_WRITE) return;
   static std::mutex mutex;
   std::lock_guard<std::mutex> lock(mutex);
-  std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, text);
+  std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, ToUtf8(text).c_str());
 }
 
 }  // namespace
@@ -50,9 +50,11 @@ int Resolve(const ResolveOptions& options) {
   std::size_t traced = 0;
   if (options.trace) {
     run.step = [&] {
-      if (++traced < options.ports.size()) std::fprintf(stderr, "trace of %s:\n", options.ports[traced].c_str());
+      if (++traced < options.ports.size()) {
+        std::fprintf(stderr, "trace of %s:\n", ToUtf8(options.ports[traced]).c_str());
+      }
     };
-    if (!options.ports.empty()) std::fprintf(stderr, "trace of %s:\n", options.ports[0].c_str());
+    if (!options.ports.empty()) std::fprintf(stderr, "trace of %s:\n", ToUtf8(options.ports[0]).c_str());
   }
   std::vector<Outcome> outcomes = ResolveInOrder(options.ports, run);
   nlohmann::json results = nlohmann::json::array();
@@ -115,7 +117,7 @@ class LookupLines {
     LookupLines& me = *static_cast<LookupLines*>(self);
     std::lock_guard<std::mutex> lock(me.m_mutex);
     me.m_lines.emplace_back(text);
-    if (me.m_echo) std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, text);
+    if (me.m_echo) std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, ToUtf8(text).c_str());
   }
   bool m_echo;
   mutable std::mutex m_mutex;
@@ -245,7 +247,7 @@ PnsRecord ReadPnsRecord() {
 
 int Pns(const PnsOptions& options) {
   if (options.name.compare(0, 2, "\\\\") != 0) {
-    std::fprintf(stderr, "zraddrres: pns asks for UNC names only (\\\\server\\queue), not %s\n", options.name.c_str());
+    std::fprintf(stderr, "zraddrres: pns: give a UNC name (\\\\server\\queue), not %s\n", ToUtf8(options.name).c_str());
     return 2;
   }
   CZrAddrResolution resolver;
@@ -276,8 +278,9 @@ int Pns(const PnsOptions& options) {
     if (!found) out["reason"] = reason;
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else {
-    std::printf("server\t%s\ndevice\t%s\naddress\t%s\n", ToUtf8(record.server).c_str(), ToUtf8(record.device).c_str(),
-                found ? ToUtf8(text).c_str() : ("none: " + reason).c_str());
+    std::printf("server\t%s\ndevice\t%s\naddress\t%s\n", Field(ToUtf8(record.server)).c_str(),
+                Field(ToUtf8(record.device)).c_str(),
+                found ? Field(ToUtf8(text)).c_str() : ("none: " + reason).c_str());
   }
   return found ? 0 : 1;
 }

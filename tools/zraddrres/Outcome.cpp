@@ -5,6 +5,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -16,6 +17,7 @@
 #include "platform/Registry.h"
 #include "platform/Version.h"
 #include "tools/zraddrres/Inventory.h"
+#include "tools/zraddrres/Text.h"
 #include "vdoem/VdOem.h"
 #include "zrlogging/ZrLogging.h"
 
@@ -34,7 +36,7 @@ void Listen(void* echo, ZrLoggingEvent event, const char* name, unsigned long le
   if (echo) {
     static std::mutex mutex;
     std::lock_guard<std::mutex> lock(mutex);
-    std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, text);
+    std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, ToUtf8(text).c_str());
   }
 }
 
@@ -168,6 +170,12 @@ void Explain(const std::string& port, const std::vector<std::string>& lines, boo
                                    : "; it is configured under " + Joined(configured);
 }
 
+using Clock = std::chrono::steady_clock;
+// A worker on the same port this long is waiting, not computing.
+const auto kGrowthTick = std::chrono::milliseconds(2);
+
+std::int64_t Now() { return Clock::now().time_since_epoch().count(); }
+
 // One worker's resolver objects: one that has never seen a time-out, and one
 // that refuses host-name lookups as if it had.
 class Resolvers {
@@ -262,9 +270,15 @@ std::vector<Outcome> ResolveInOrder(const std::vector<std::string>& ports, const
   while (!tasks.empty()) {
     std::atomic<std::size_t> next{0};
     std::atomic<int> earliestSilent{INT_MAX};
-    auto work = [&] {
+    const int most = std::max(1, std::min<int>(run.jobs, static_cast<int>(tasks.size())));
+    // When each worker began its current port (0: between ports).
+    std::unique_ptr<std::atomic<std::int64_t>[]> busySince(new std::atomic<std::int64_t>[most]);
+    for (int j = 0; j < most; ++j) busySince[j] = 0;
+    std::atomic<std::size_t> finished{0};
+    auto work = [&](int worker) {
       Resolvers resolvers;
       for (std::size_t t = next++; t < tasks.size(); t = next++) {
+        busySince[worker] = Now();
         const Task& task = tasks[t];
         bool silent = task.silent < 0 ? earliestSilent.load() < task.index : task.silent != 0;
         Slot& slot = slots[task.index];
@@ -275,16 +289,33 @@ std::vector<Outcome> ResolveInOrder(const std::vector<std::string>& ports, const
           }
         }
         if (first && run.step) run.step();
+        busySince[worker] = 0;
+        ++finished;
       }
     };
-    int jobs = std::max(1, std::min<int>(run.jobs, static_cast<int>(tasks.size())));
-    if (jobs == 1) {
-      work();
-    } else {
-      std::vector<std::thread> workers;
-      for (int j = 0; j < jobs; ++j) workers.emplace_back(work);
-      for (std::thread& worker : workers) worker.join();
+    // Ports configured by address take microseconds, and more workers than
+    // cores would only contend; a port behind a slow name server takes its
+    // wait, which more workers share. So the pool starts at the cores and
+    // doubles, up to the most asked for, while every worker is waiting.
+    std::vector<std::thread> workers;
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    while (static_cast<int>(workers.size()) < std::min(most, cores)) {
+      workers.emplace_back(work, static_cast<int>(workers.size()));
     }
+    while (static_cast<int>(workers.size()) < most && next.load() < tasks.size()) {
+      std::this_thread::sleep_for(kGrowthTick);
+      const std::int64_t stuck = Now() - std::chrono::duration_cast<Clock::duration>(kGrowthTick).count();
+      // The first ports also load the registry: a long first port is no sign of waiting.
+      bool allWaiting = finished.load() >= workers.size();
+      for (std::size_t j = 0; j < workers.size() && allWaiting; ++j) {
+        std::int64_t since = busySince[j].load();
+        allWaiting = since != 0 && since <= stuck;
+      }
+      if (!allWaiting) continue;
+      const int more = std::min(static_cast<int>(workers.size()), most - static_cast<int>(workers.size()));
+      for (int k = 0; k < more; ++k) workers.emplace_back(work, static_cast<int>(workers.size()));
+    }
+    for (std::thread& worker : workers) worker.join();
     first = false;
 
     // Walk the list as one object would: each port must have run in the state

@@ -44,7 +44,7 @@ struct Outcome {
 
 struct OrderedRun {
   Entry entry = Entry::Full;
-  int jobs = 1;                 // resolver objects working at once
+  int jobs = 1;                 // the most resolver objects working at once
   bool echoTrace = false;       // every line of the library on standard error
   std::function<void()> step;   // called once per port when its first answer is in
 };

@@ -7,7 +7,7 @@ enum class Format { Table, Json, Csv };
 
 struct PortsOptions {
   Format format = Format::Table;
-  int jobs = 4;  // resolver objects working at once
+  int jobs = 64;  // the most resolver objects working at once
   bool progress = true;  // a progress bar on standard error when it is a terminal
 };
 

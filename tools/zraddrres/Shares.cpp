@@ -52,17 +52,17 @@ int Shares(const std::string& server, bool json) {
       list.push_back({{"name", ToUtf8(share.name)}, {"type", share.type}, {"typeName", TypeName(share.type)},
                       {"remark", ToUtf8(share.remark)}});
     }
-    nlohmann::json out = {{"server", name}, {"library", library}, {"code", rc}, {"shares", list},
+    nlohmann::json out = {{"server", ToUtf8(name)}, {"library", library}, {"code", rc}, {"shares", list},
                           {"port", ToUtf8(port)}, {"found", found}, {"address", text}};
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else {
     for (const auto& share : shares) {
-      std::printf("%s\t%s\t%s\n", ToUtf8(share.name).c_str(), TypeName(share.type).c_str(),
-                  ToUtf8(share.remark).c_str());
+      std::printf("%s\t%s\t%s\n", Field(ToUtf8(share.name)).c_str(), TypeName(share.type).c_str(),
+                  Field(ToUtf8(share.remark)).c_str());
     }
-    if (rc != 0) std::fprintf(stderr, "zraddrres: %s: %s NetShareEnum answered %lu\n", name.c_str(), library,
+    if (rc != 0) std::fprintf(stderr, "zraddrres: %s: %s NetShareEnum answered %lu\n", ToUtf8(name).c_str(), library,
                               static_cast<unsigned long>(rc));
-    std::printf("address\t%s\n", found ? text.c_str() : "-");
+    std::printf("address\t%s\n", found ? Field(text).c_str() : "-");
   }
   return found ? 0 : 1;
 }

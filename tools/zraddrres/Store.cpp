@@ -180,12 +180,6 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
   try {
     if (action == "get") {
       if (!need(1)) return 2;
-      std::string held;
-      if (!Held(ValueName(arguments[0]), held)) {
-        std::fprintf(stderr, "zraddrres: store get: no entry named %s; see zraddrres store list\n",
-                     ToUtf8(ValueName(arguments[0])).c_str());
-        return 1;
-      }
       NZrAddrRes::CRegMgr store;
       store.OpenForRead();
       CString value;
@@ -195,7 +189,7 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
         nlohmann::json out = {{"name", ToUtf8(arguments[0])}, {"value", ToUtf8(text)}};
         std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
       } else {
-        std::printf("%s\n", ToUtf8(text).c_str());
+        std::printf("%s\n", Field(ToUtf8(text)).c_str());
       }
     } else if (action == "add") {
       if (!need(2)) return 2;

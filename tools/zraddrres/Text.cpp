@@ -1,5 +1,6 @@
 #include "tools/zraddrres/Text.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/CodePage.h"
@@ -66,6 +67,28 @@ bool ToAnsi(const std::string& utf8, std::string& ansi) {
   ansi.assign(static_cast<std::size_t>(bytes), '\0');
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, &ansi[0], bytes, nullptr, &usedDefault);
   return !usedDefault;
+}
+
+bool ArgumentsToAnsi(const std::string& command, const std::vector<std::string*>& arguments) {
+  const std::string prefix = "zraddrres: " + (command.empty() ? std::string() : command + ": ");
+  for (std::string* argument : arguments) {
+    std::string ansi;
+    if (ToAnsi(*argument, ansi)) {
+      *argument = ansi;
+      continue;
+    }
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, argument->data(), static_cast<int>(argument->size()),
+                            nullptr, 0) <= 0) {
+      // Bytes of another encoding (a terminal not set to UTF-8): shown as they came.
+      std::fprintf(stderr, "%s'%s' is not UTF-8 text; set the terminal to UTF-8\n", prefix.c_str(),
+                   argument->c_str());
+    } else {
+      std::fprintf(stderr, "%s'%s' cannot be written in the ANSI code page %u\n", prefix.c_str(), argument->c_str(),
+                   static_cast<unsigned>(GetACP()));
+    }
+    return false;
+  }
+  return true;
 }
 
 std::string Field(const std::string& utf8) {

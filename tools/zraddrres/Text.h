@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace zrtool {
 
@@ -13,6 +14,12 @@ std::string ToUtf8(const std::string& ansi);
 // A UTF-8 argument in the ANSI code page; false when the page cannot hold
 // every character of it (nothing is replaced by a look-alike or a '?').
 bool ToAnsi(const std::string& utf8, std::string& ansi);
+
+// Converts the user's arguments to the ANSI code page in place. The first
+// one that is no UTF-8 or that the page cannot hold is named in a message
+// for the command ("store add") and the result is false: a name is never
+// passed on with a '?' in it.
+bool ArgumentsToAnsi(const std::string& command, const std::vector<std::string*>& arguments);
 
 // One field of a tab-separated line: a tab, carriage return or line feed
 // inside it is written as \t, \r or \n, so the line keeps its fields.

@@ -61,13 +61,34 @@ const CLI::App& Reached(const CLI::App& app) {
   return app;
 }
 
+// "zraddrres host [OPTIONS] NAME": what the command takes, for a word too many.
+std::string UsageLine(const CLI::App& app) {
+  std::string line = FullName(app) + " [OPTIONS]";
+  for (const CLI::Option* option : app.get_options()) {
+    if (!option->get_positional()) continue;
+    std::string upper = option->get_name();
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    line += " " + upper + (option->get_expected_max() > 1 ? "..." : "");
+  }
+  return line;
+}
+
 }  // namespace
 
 int CheckCommandWords(const CLI::App& app, const std::vector<std::string>& arguments) {
   const CLI::App* at = &app;
   for (const std::string& word : arguments) {
-    if (word.empty() || word[0] == '-') continue;
     if (at->get_subcommands([](const CLI::App*) { return true; }).empty()) return 0;
+    if (word == "--") return 0;
+    if (!word.empty() && word[0] == '-') {
+      // A command of commands takes only flags (--help, --version), so any
+      // other word with a dash is unknown here; CLI11 would only say that a
+      // command is missing.
+      if (at->get_option_no_throw(word.substr(0, word.find('='))) != nullptr) continue;
+      std::fprintf(stderr, "%sunknown option '%s'; its options are: %s, and the commands are: %s\n",
+                   Prefix(*at).c_str(), word.c_str(), OptionNames(*at).c_str(), CommandNames(*at).c_str());
+      return 2;
+    }
     const CLI::App* next = nullptr;
     try {
       next = at->get_subcommand(word);
@@ -110,13 +131,59 @@ int SayParseError(const CLI::App& app, const CLI::ParseError& error) {
     return 2;
   }
   if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
-    std::string options = OptionNames(command);
-    std::fprintf(stderr, "%s%s; its options are: %s\n", Prefix(command).c_str(), error.what(),
-                 options.empty() ? "none" : options.c_str());
+    // "The following arguments were not expected: --bogus b": name each word.
+    std::string what = error.what();
+    std::string::size_type colon = what.find(": ");
+    std::string words = colon == std::string::npos ? what : what.substr(colon + 2);
+    std::string options;
+    std::string others;
+    for (std::string::size_type at = 0; at < words.size();) {
+      std::string::size_type end = words.find(' ', at);
+      std::string word = words.substr(at, end == std::string::npos ? std::string::npos : end - at);
+      at = end == std::string::npos ? words.size() : end + 1;
+      if (word.empty()) continue;
+      std::string& list = word[0] == '-' ? options : others;
+      list += (list.empty() ? "'" : ", '") + word + "'";
+    }
+    if (!options.empty()) {
+      std::fprintf(stderr, "%sunknown option %s; its options are: %s\n", Prefix(command).c_str(), options.c_str(),
+                   OptionNames(command).c_str());
+    }
+    if (!others.empty()) {
+      std::fprintf(stderr, "%sunexpected argument %s (usage: %s)\n", Prefix(command).c_str(), others.c_str(),
+                   UsageLine(command).c_str());
+    }
     return 2;
   }
-  std::fprintf(stderr, "%s%s (see %s --help)\n", Prefix(command).c_str(), error.what(), name.c_str());
+  std::string what = error.what();
+  if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+    // "action: unknown action 'x'…": a positional's validator names the word itself.
+    for (const CLI::Option* option : command.get_options()) {
+      const std::string head = option->get_name() + ": ";
+      if (option->get_positional() && what.compare(0, head.size(), head) == 0) what = what.substr(head.size());
+    }
+  }
+  std::fprintf(stderr, "%s%s (see %s --help)\n", Prefix(command).c_str(), what.c_str(), name.c_str());
   return 2;
+}
+
+std::string CommandName(const CLI::App& app) {
+  std::string name = FullName(Reached(app));
+  std::string::size_type space = name.find(' ');
+  return space == std::string::npos ? std::string() : name.substr(space + 1);
+}
+
+CLI::Validator OneOf(const char* what, const std::vector<std::string>& words) {
+  std::string list;
+  for (const std::string& word : words) list += (list.empty() ? "" : ", ") + word;
+  return CLI::Validator(
+      [what, words, list](std::string& given) {
+        for (const std::string& word : words) {
+          if (given == word) return std::string();
+        }
+        return std::string("unknown ") + what + " '" + given + "'; the " + what + "s are: " + list;
+      },
+      list);
 }
 
 }  // namespace zrtool

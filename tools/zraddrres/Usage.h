@@ -20,4 +20,10 @@ int CheckCommandWords(const CLI::App& app, const std::vector<std::string>& argum
 // Says what a parse error means for the command it happened in; returns 2.
 int SayParseError(const CLI::App& app, const CLI::ParseError& error);
 
+// The command a parse reached, as messages name it ("reg import"); "" for none.
+std::string CommandName(const CLI::App& app);
+
+// Accepts one of the words, else says "unknown WHAT 'x'; the WHATs are: …".
+CLI::Validator OneOf(const char* what, const std::vector<std::string>& words);
+
 }  // namespace zrtool

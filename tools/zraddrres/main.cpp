@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/CodePage.h"
 #include "platform/Console.h"
 #include "tools/zraddrres/Commands.h"
+#include "tools/zraddrres/Missing.h"
 #include "tools/zraddrres/NetWareStandIn.h"
 #include "tools/zraddrres/Ports.h"
 #include "tools/zraddrres/Registry.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
       app.add_subcommand("ports", "Resolve every port the monitors configure and every recorded address");
   auto* jsonFlag = portsCommand->add_flag("--json", portsJson, "Print the results as JSON");
   portsCommand->add_flag("--csv", portsCsv, "Print the results as CSV")->excludes(jsonFlag);
-  portsCommand->add_option("--jobs,-j", ports.jobs, "Resolver objects working at once")
+  portsCommand->add_option("--jobs,-j", ports.jobs, "The most resolver objects working at once")
       ->check(CLI::Range(1, 64))
       ->capture_default_str();
   bool noProgress = false;
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
                "remove NAME");
   storeCommand->add_option("action", storeAction, "list, get, add, rename or remove")
       ->required()
-      ->check(CLI::IsMember({"list", "get", "add", "rename", "remove"}));
+      ->check(zrtool::OneOf("action", {"list", "get", "add", "rename", "remove"}));
   storeCommand->add_option("arguments", storeArguments, "The names and value the action takes");
   storeCommand->add_flag("--json", storeJson, "Print list and get results as JSON");
   bool storeForce = false;
@@ -140,30 +140,13 @@ int main(int argc, char** argv) {
   }
 
   // Names reach the library in the ANSI code page, as the registry holds them.
-  const char* command = nullptr;
-  for (CLI::App* sub : app.get_subcommands()) command = sub->get_name().c_str();
-  bool representable = true;
-  auto ansi = [&](std::string& text) {
-    std::string converted;
-    if (!representable) return;
-    if (!zrtool::ToAnsi(text, converted)) {
-      std::fprintf(stderr, "zraddrres: %s: '%s' cannot be written in the ANSI code page %u\n", command, text.c_str(),
-                   static_cast<unsigned>(GetACP()));
-      representable = false;
-      return;
-    }
-    text = converted;
-  };
-  for (std::string& port : resolve.ports) ansi(port);
-  ansi(host.text);
-  ansi(reverse.text);
-  ansi(pns.name);
-  ansi(printerName);
-  ansi(sharesServer);
-  for (std::string& argument : storeArguments) ansi(argument);
-  ansi(exportKey);
   // The .reg file's path stays as typed: it is the file system's name, not the registry's.
-  if (!representable) return 2;
+  std::string command = zrtool::CommandName(app);
+  if (*storeCommand) command += " " + storeAction;
+  std::vector<std::string*> texts = {&host.text, &reverse.text, &pns.name, &printerName, &sharesServer, &exportKey};
+  for (std::string& port : resolve.ports) texts.push_back(&port);
+  for (std::string& argument : storeArguments) texts.push_back(&argument);
+  if (!zrtool::ArgumentsToAnsi(command, texts)) return 2;
 
   if (*resolveCommand) {
     if (!netwareNetwork.empty() && !zrtool::UseNetWareStandIn(netwareNetwork, resolve.trace)) return 2;
@@ -175,7 +158,10 @@ int main(int argc, char** argv) {
     ports.progress = !noProgress;
     return zrtool::Ports(ports);
   }
-  if (*storeCommand) return zrtool::Store(storeAction, storeArguments, storeJson, storeForce);
+  if (*storeCommand) {
+    if (int status = zrtool::SayMissingStoreEntry(storeAction, storeArguments)) return status;
+    return zrtool::Store(storeAction, storeArguments, storeJson, storeForce);
+  }
   if (*sharesCommand) return zrtool::Shares(sharesServer, sharesJson);
   if (*hostCommand) return zrtool::Host(host);
   if (*reverseCommand) return zrtool::Reverse(reverse);

@@ -24,11 +24,12 @@
 
 #include "platform/RegImport.h"
 #include "platform/Registry.h"
+#include "platform/posix/RegistryTesting.h"
 
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: reg_child set|get|fill|keys ROOT PATH ... | import FILE | hold FILE\n");
+  std::fprintf(stderr, "usage: reg_child set|get|fill|keys|add ROOT PATH ... | import FILE | hold FILE\n");
   return 2;
 }
 
@@ -130,6 +131,24 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
     RegCloseKey(key);
+    return 0;
+  }
+  if (verb == "add" && argc == 7) {
+    // add ROOT PATH NAME STEP COUNT: COUNT read-modify-write increments of one value.
+    const DWORD step = static_cast<DWORD>(std::strtoul(argv[5], nullptr, 10));
+    const long count = std::strtol(argv[6], nullptr, 10);
+    const zrplatform::RegRoot hive =
+        root == HKEY_LOCAL_MACHINE ? zrplatform::RegRoot::LocalMachine : zrplatform::RegRoot::CurrentUser;
+    for (long i = 0; i < count; ++i) {
+      DWORD now = 0;
+      LONG rc = zrplatform::RegistryAddToDwordForTesting(hive, path, argv[4], step, now);
+      if (rc != ERROR_SUCCESS) {
+        std::printf("error %ld\n", static_cast<long>(rc));
+        return 1;
+      }
+      std::printf("done %lu\n", static_cast<unsigned long>(now));
+      std::fflush(stdout);
+    }
     return 0;
   }
   return Usage();
