@@ -19,4 +19,11 @@ bool MakeFolders(const std::string& path);
 // user (or root) that others cannot write to: null otherwise.
 std::FILE* OpenFileToAppend(const std::string& path);
 
+// The folder of the running program, with its trailing separator ("" when unknown).
+std::string ProgramFolder();
+
+// Sets a variable of this process's environment, as the C library's getenv
+// and the libraries this process loads see it.
+bool SetProcessEnvironment(const char* name, const char* value);
+
 }  // namespace zrplatform

@@ -45,4 +45,14 @@ std::FILE* OpenFileToAppend(const std::string& path) {
   return file;
 }
 
+std::string ProgramFolder() {
+  char path[4096] = {};
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return std::string();
+  std::string program(path, static_cast<std::size_t>(length));
+  return program.substr(0, program.rfind('/') + 1);
+}
+
+bool SetProcessEnvironment(const char* name, const char* value) { return setenv(name, value, 1) == 0; }
+
 }  // namespace zrplatform

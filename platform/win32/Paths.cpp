@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include <cstdlib>
+
 #include "platform/Types.h"
 
 namespace zrplatform {
@@ -23,5 +25,17 @@ bool MakeFolders(const std::string& path) {
 }
 
 std::FILE* OpenFileToAppend(const std::string& path) { return std::fopen(path.c_str(), "a"); }
+
+std::string ProgramFolder() {
+  char path[MAX_PATH + 1] = {};
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  std::string program(path, length);
+  return program.substr(0, program.find_last_of("\\/") + 1);
+}
+
+// _putenv_s sets the C runtime's copy (which getenv reads in every module
+// sharing it) and the process's own.
+bool SetProcessEnvironment(const char* name, const char* value) { return _putenv_s(name, value) == 0; }
 
 }  // namespace zrplatform

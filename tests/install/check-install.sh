@@ -65,4 +65,17 @@ else
   g++ -std=c++17 $cflags "$example" -o "$work/pkgconfig/using-the-library" $libs -Wl,-rpath,"$prefix/lib"
   check_example "$work/pkgconfig/using-the-library"
 fi
+# The NetWare client stand-in: in its own folder, nowhere the library's loads
+# by name look, and put in place by the installed tool when asked.
+for library in calwin32 clxwin32 prtwin32 locwin32 netwin32; do
+  [ -f "$prefix/libexec/zraddrres/nwstandin/$library.dll" ] || { echo "stand-in $library not installed"; exit 1; }
+  [ ! -e "$prefix/bin/$library.dll" ] && [ ! -e "$prefix/lib/$library.dll" ] || { echo "$library beside the tool"; exit 1; }
+done
+tool=$prefix/bin/zraddrres
+[ -n "$toolchain" ] && tool=$prefix/bin/zraddrres.exe
+cp "$prefix/share/zraddrres/netware-example.txt" "$work/netware.txt"
+out=$(cd "$work" && run "$tool" resolve --ipx --netware-network netware.txt '\\FS1\Q1' | tr -d '\r')
+echo "$out"
+grep -q $'01020304:0a5c3e000001\tNetWare' <<<"$out"
+
 echo "install check: passed"

@@ -9,6 +9,7 @@
 #include "platform/Console.h"
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Missing.h"
+#include "tools/zraddrres/NetWareStandIn.h"
 #include "tools/zraddrres/Ports.h"
 #include "tools/zraddrres/Registry.h"
 #include "tools/zraddrres/Shares.h"
@@ -32,6 +33,11 @@ int main(int argc, char** argv) {
   resolveCommand->add_flag("--ipx", ipxOnly, "Only the IPX readers (GetIPXAddressFromPort)")->excludes(ipFlag);
   resolveCommand->add_flag("--json", resolve.json, "Print the results as JSON");
   resolveCommand->add_flag("--trace", resolve.trace, "Show the library's trace of each call on standard error");
+  std::string netwareNetwork;
+  resolveCommand
+      ->add_option("--netware-network", netwareNetwork,
+                   "Answer NetWare lookups with the client stand-in, from this described network")
+      ->check(CLI::ExistingFile);
 
   zrtool::LookupOptions host;
   CLI::App* hostCommand = app.add_subcommand("host", "Look a host name up on a worker bounded by a time-out");
@@ -143,6 +149,7 @@ int main(int argc, char** argv) {
   if (!zrtool::ArgumentsToAnsi(command, texts)) return 2;
 
   if (*resolveCommand) {
+    if (!netwareNetwork.empty() && !zrtool::UseNetWareStandIn(netwareNetwork, resolve.trace)) return 2;
     resolve.entry = ipOnly ? zrtool::Entry::IP : ipxOnly ? zrtool::Entry::IPX : zrtool::Entry::Full;
     return zrtool::Resolve(resolve);
   }

@@ -1,0 +1,55 @@
+// One NetWare lookup: the function table, a directory context of its own, and
+// the working lists of the bindery and directory searches.
+#pragma once
+
+#include "framework/CString.h"
+#include "framework/CStringList.h"
+#include "netware/NWFunc.h"
+
+class CNWQuery {
+ public:
+  CNWQuery();
+  ~CNWQuery();
+
+  // Bindery: the queue's attached print servers, the first of the maker's
+  // (by object type and node prefix, in object scan order) gives the address.
+  int FindBinderyQueueAddress(const char* server, const char* queue, CString& address);
+  int FindPrintServerAddress(const char* server, const CStringList& printServers, CString& address);
+  int ListPrintServerObjects(CStringList& objects);
+  int ReadNetAddress(const char* object, unsigned char record[12]);
+  int GetDefaultConnection(NWCONN_HANDLE& conn);
+  int OpenConnection(const char* server, NWCONN_HANDLE& conn);
+  int FindObjectID(NWCONN_HANDLE conn, const char* object, NWOBJ_TYPE type, NWOBJ_ID& objectID);
+
+  // Directory: the queue or printer object's print server, if the current user may use it.
+  int FindDirectoryQueueAddress(const char* tree, const char* context, const char* object, CString& address);
+  int ReadObjectAttributes(const char* object, int alias);
+  void ReadAttribute(const char* object, const char* attribute, int alias);
+  void GetAttributeValues(const char* object, const char* attribute, CStringList& values);
+  int IsCurrentUserEntry(const char* entry);
+  static CString MakeFullName(const char* name, const char* context);
+  void GetQueueUsers(const char* queue, CStringList& users);
+  int FindDirectoryPrintServerAddress(const char* printServer, CString& address);
+
+  CNWFunc* m_pNWFunc;
+  int m_bUnavailable;
+  NWDSContextHandle m_hContext;
+  CStringList m_lstDirectoryTrees;
+  CStringList m_lstDevices;
+  CString m_strTree;
+  CString m_strContext;
+  CString m_strObjectClass;
+  CString m_strPrintServer;
+  int m_bUserAllowed;
+
+ private:
+  CNWQuery(const CNWQuery&);
+  CNWQuery& operator=(const CNWQuery&);
+  int PrepareContext();
+  // Reads the attribute names of an object and runs act on each; 0 when all were read.
+  template <typename Act>
+  int ForEachAttributeName(const char* object, Act act);
+  // Reads the values of one attribute and runs act(name, syntax, value text, value) on each.
+  template <typename Act>
+  void ForEachAttributeValue(const char* object, const char* attribute, Act act);
+};
