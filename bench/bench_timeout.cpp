@@ -6,13 +6,13 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "bench/BusyCores.h"
 #include "resolver/ZrAddrResolution.h"
 #include "tests/support/FakeNameService.h"
 #include "tests/support/RegistryFixture.h"
@@ -20,27 +20,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Threads that keep `count` cores busy for as long as the object lives.
-class BusyCores {
- public:
-  explicit BusyCores(int count) {
-    for (int i = 0; i < count; ++i) {
-      threads_.emplace_back([this] {
-        volatile unsigned long spin = 0;
-        while (!stop_.load(std::memory_order_relaxed)) ++spin;
-      });
-    }
-  }
-  ~BusyCores() {
-    stop_ = true;
-    for (std::thread& thread : threads_) thread.join();
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::vector<std::thread> threads_;
-};
 
 double Percentile(std::vector<double> sorted, double p) {
   std::sort(sorted.begin(), sorted.end());
@@ -57,7 +36,7 @@ void BM_TimeOutKept(benchmark::State& state) {
   zrtest::RegistrySandbox registry;
   zrtest::FakeNameService names;
   names.Block("dead.example");
-  BusyCores busy(static_cast<int>(state.range(1)));
+  zrbench::BusyCores busy(static_cast<int>(state.range(1)));
   std::vector<double> overshoot;  // ms past T
   std::mutex mutex;
   for (auto _ : state) {
