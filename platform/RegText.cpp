@@ -240,6 +240,9 @@ class Parser {
       Fail("expected HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER at the start of the key name");
     }
     if (remove && path.empty()) Fail("a root key cannot be deleted");
+    // The registry's calls take names as C strings: a key named with a NUL
+    // in it could be listed but never opened.
+    if (path.find(Char(0)) != View::npos) Fail("a NUL character in the key name");
     RegOperation op;
     op.kind = remove ? RegOperation::Kind::DeleteTree : RegOperation::Kind::CreateKey;
     op.root = root;
@@ -293,6 +296,7 @@ class Parser {
       ++pos;
     } else {
       auto name = Quoted(line, pos);
+      if (name.find(Char(0)) != decltype(name)::npos) Fail("a NUL character in the value name");
       op.valueName = Ansi(View(name));
     }
     SkipSpace(line, pos);
