@@ -15,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/Registry.h"
 
 namespace {
@@ -25,6 +26,15 @@ namespace {
 }
 
 std::string g_folder;
+bool g_otherCodePage = false;  // the hive records a code page other than the process's
+
+bool RecordsOtherCodePage(const std::string& bytes) {
+  const std::string record = "; ANSI code page ";
+  std::size_t at = bytes.find(record);
+  if (at == std::string::npos || at > 64) return false;  // the record follows the header line
+  unsigned long page = std::strtoul(bytes.c_str() + at + record.size(), nullptr, 10);
+  return page != GetACP();
+}
 
 // The registry folder of this run, made once.
 const std::string& Folder() {
@@ -94,9 +104,14 @@ bool Walk(HKEY key, const std::string& path, int depth, std::vector<Entry>& out)
     HKEY sub = nullptr;
     const std::string subName(name, nameLength);
     if (RegOpenKeyExA(key, subName.c_str(), 0, KEY_READ, &sub) != ERROR_SUCCESS) {
-      // A hive written in code page 932 can hold a name whose trail byte is
-      // 0x5C, which a process of another code page reads as a backslash.
-      if (subName.find('\\') != std::string::npos) continue;
+      // A hive written in another code page holds names in that page's
+      // bytes: a trail byte 0x5C of code page 932 is a backslash to a
+      // process of 1252, and 932's double-byte characters count twice
+      // against the name length there. Such names are listed, not opened.
+      if (g_otherCodePage) continue;
+      std::fprintf(stderr, "hive_fuzz: subkey of %zu bytes:", subName.size());
+      for (unsigned char c : subName) std::fprintf(stderr, " %02x", c);
+      std::fprintf(stderr, "\n");
       Fail("a listed subkey does not open");
     }
     out.emplace_back(path + "\\" + subName, std::string(), 0xFFFFFFFFu, std::vector<BYTE>());  // the key itself
@@ -122,7 +137,9 @@ bool UnderMark(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  PutHive(std::string(reinterpret_cast<const char*>(data), size));
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  g_otherCodePage = RecordsOtherCodePage(bytes);
+  PutHive(bytes);
   std::vector<Entry> before;
   if (!Walk(HKEY_LOCAL_MACHINE, "", 0, before)) return 0;  // refused as malformed: nothing more to check
 
@@ -138,7 +155,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (set != ERROR_SUCCESS) return 0;
 
   // What was written, put back as a new file, reads as before plus the mark.
-  PutHive(ReadHive());
+  const std::string written = ReadHive();
+  g_otherCodePage = RecordsOtherCodePage(written);
+  PutHive(written);
   std::vector<Entry> after;
   if (!Walk(HKEY_LOCAL_MACHINE, "", 0, after)) Fail("the hive the registry wrote does not load");
   for (const Entry& e : after) {
