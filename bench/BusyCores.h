@@ -1,9 +1,13 @@
-// Threads that keep some cores busy for as long as the object lives, so a
+// Processes that keep some cores busy for as long as the object lives, so a
 // benchmark can report what a loaded machine does as well as an idle one.
+// They are other processes, as the load on a user's machine is, not threads
+// of the benchmark's own.
 #pragma once
 
-#include <atomic>
-#include <thread>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <vector>
 
 namespace zrbench {
@@ -12,22 +16,25 @@ class BusyCores {
  public:
   explicit BusyCores(int count) {
     for (int i = 0; i < count; ++i) {
-      threads_.emplace_back([this] {
+      pid_t child = fork();
+      if (child == 0) {
+        // Only a loop here: the benchmark's threads were not copied, nor may
+        // their locks be taken.
         volatile unsigned long spin = 0;
-        while (!stop_.load(std::memory_order_relaxed)) ++spin;
-      });
+        for (;;) ++spin;
+      }
+      if (child > 0) children_.push_back(child);
     }
   }
   ~BusyCores() {
-    stop_ = true;
-    for (std::thread& thread : threads_) thread.join();
+    for (pid_t child : children_) kill(child, SIGKILL);
+    for (pid_t child : children_) waitpid(child, nullptr, 0);
   }
   BusyCores(const BusyCores&) = delete;
   BusyCores& operator=(const BusyCores&) = delete;
 
  private:
-  std::atomic<bool> stop_{false};
-  std::vector<std::thread> threads_;
+  std::vector<pid_t> children_;
 };
 
 }  // namespace zrbench

@@ -12,6 +12,7 @@
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
+#include <cstdio>
 
 #include <atomic>
 #include <cerrno>
@@ -75,6 +76,8 @@ struct ThreadRecord {
   // Mirrors of suspendCount == 0 and finished, for a brief spin before sleeping.
   std::atomic<bool> running{false};
   std::atomic<bool> ended{false};
+  bool carried = false;  // handed to a system thread (a suspended one is, once resumed)
+  SIZE_T stackSize = 0;
   std::atomic<int> references{0};  // open handles, plus the running thread
 };
 
@@ -119,8 +122,46 @@ inline void CpuRelax() {
 #endif
 }
 
+// Threads of ours spinning right now: they show as running to the machine,
+// but they give their core up as soon as what they wait for is there.
+std::atomic<int> g_spinning{0};
+
+// Whether a core would stand idle for the thread awaited while the waiter
+// spins. On a busy machine a spin only burns the time slice the other
+// thread needs, so it is worth it only when the runnable tasks of the whole
+// machine (this waiter among them) leave a core free. Read from the kernel's
+// count of runnable tasks at most every 10 ms: the reading costs a few
+// system calls.
+bool CoresToSpare() {
+  static const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+  static std::atomic<long long> sampledAt{LLONG_MIN / 2};
+  static std::atomic<bool> spare{false};
+  long long now = std::chrono::duration_cast<std::chrono::microseconds>(
+                      std::chrono::steady_clock::now().time_since_epoch())
+                      .count();
+  long long at = sampledAt.load(std::memory_order_relaxed);
+  if (now - at >= 10000 && sampledAt.compare_exchange_strong(at, now, std::memory_order_relaxed)) {
+    bool result = false;  // no reading: a sleep costs a wake-up, a wrong spin a time slice
+    if (FILE* file = std::fopen("/proc/loadavg", "r")) {
+      double load1, load5, load15;
+      long running = 0;
+      long total = 0;
+      if (std::fscanf(file, "%lf %lf %lf %ld/%ld", &load1, &load5, &load15, &running, &total) == 5)
+        result = running - g_spinning.load(std::memory_order_relaxed) <= cores;
+      std::fclose(file);
+    }
+    spare.store(result, std::memory_order_relaxed);
+  }
+  return spare.load(std::memory_order_relaxed);
+}
+
 template <typename Ready>
 bool SpinBriefly(Ready ready, std::chrono::microseconds limit) {
+  if (!CoresToSpare()) return ready();
+  struct Spinning {
+    Spinning() { g_spinning.fetch_add(1, std::memory_order_relaxed); }
+    ~Spinning() { g_spinning.fetch_sub(1, std::memory_order_relaxed); }
+  } spinning;
   auto until = std::chrono::steady_clock::now() + limit;
   for (unsigned round = 0; !ready(); ++round) {
     // The clock is read now and then: the look itself must stay cheap.
@@ -155,8 +196,10 @@ void RunLogicalThread(ThreadRecord* thread) {
     thread->finished = true;
     thread->exitCode = code;
     thread->ended.store(true);
-    thread->changed.notify_all();
   }
+  // Told after the lock is let go, so a waiter that wakes does not at once
+  // sleep again on the lock. The record lives on: this thread holds it.
+  thread->changed.notify_all();
   Release(thread);
 }
 
@@ -201,14 +244,18 @@ void* CarryThreads(void* argument) {
 // Gives the logical thread to a parked system thread, or starts a new one.
 bool Carry(ThreadRecord* thread, SIZE_T stackSize) {
   Parking& parking = ThreadParking();
+  bool handed = false;
   {
     std::lock_guard<std::mutex> lock(parking.mutex);
     if (stackSize == 0 && parking.idle > static_cast<int>(parking.waiting.size())) {
       parking.waiting.push_back(thread);
       ++parking.handedOver;
-      parking.arrived.notify_one();
-      return true;
+      handed = true;
     }
+  }
+  if (handed) {
+    parking.arrived.notify_one();  // outside the lock, which the woken thread takes first
+    return true;
   }
   pthread_attr_t attr;
   pthread_attr_init(&attr);
@@ -238,10 +285,17 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
   thread->running = thread->suspendCount == 0;
   thread->threadId = g_nextThreadId.fetch_add(1);
   thread->references = 2;  // the handle returned, and the thread itself
-  if (!Carry(thread, stackSize)) {
-    delete thread;
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
+  thread->stackSize = stackSize;
+  // A suspended thread goes to a system thread only when it is resumed: the
+  // system thread then wakes once, to run it, not once to take it and again
+  // when it may start.
+  if (thread->suspendCount == 0) {
+    thread->carried = true;
+    if (!Carry(thread, stackSize)) {
+      delete thread;
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
   }
   if (threadId) *threadId = thread->threadId;
   HandleRecord* handle = new HandleRecord;
@@ -253,11 +307,35 @@ DWORD ResumeThread(HANDLE handle) {
   HandleRecord* record = Live(handle);
   if (record == nullptr) return static_cast<DWORD>(-1);
   ThreadRecord* thread = record->thread;
-  std::lock_guard<std::mutex> lock(thread->mutex);
-  DWORD previous = thread->suspendCount;
-  if (thread->suspendCount > 0 && --thread->suspendCount == 0) {
-    thread->running.store(true);
-    thread->changed.notify_all();
+  DWORD previous;
+  bool carry = false;
+  {
+    std::lock_guard<std::mutex> lock(thread->mutex);
+    previous = thread->suspendCount;
+    if (thread->suspendCount > 0 && --thread->suspendCount == 0) {
+      thread->running.store(true);
+      thread->changed.notify_all();
+      carry = !thread->carried;
+      thread->carried = true;
+    }
+  }
+  if (carry && !Carry(thread, thread->stackSize)) {
+    // No system thread to run it: it ends without having run, so no wait on it hangs.
+    Queues& queues = MessageQueues();
+    {
+      std::lock_guard<std::mutex> lock(queues.mutex);
+      queues.byThread.erase(thread->threadId);
+    }
+    {
+      std::lock_guard<std::mutex> lock(thread->mutex);
+      thread->finished = true;
+      thread->exitCode = ERROR_NOT_ENOUGH_MEMORY;
+      thread->ended.store(true);
+      thread->changed.notify_all();
+    }
+    Release(thread);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return static_cast<DWORD>(-1);
   }
   return previous;
 }
