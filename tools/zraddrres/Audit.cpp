@@ -252,25 +252,46 @@ struct CheckRow {
   std::string detail;   // ANSI
 };
 
-// The port an entry stands for: a configured port of its name (or whose
-// store name it is), else the first port of a printer of that name.
-void FindPort(CheckRow& row, const std::vector<PortEntry>& ports, const std::vector<PrinterEntry>& printers) {
-  for (const PortEntry& port : ports) {
-    if (SameName(port.port, row.entry.name) || SameName(FriendlyName(port.port), row.entry.name)) {
-      row.port = port.port;
-      return;
+// The names an entry may be stored under for each port and printer: its own
+// and its store name, without case. Built once: a site has thousands.
+class NameIndex {
+ public:
+  NameIndex(const std::vector<PortEntry>& ports, const std::vector<PrinterEntry>& printers)
+      : m_printers(printers) {
+    for (const PortEntry& port : ports) {
+      m_ports.emplace(FoldedName(port.port), port.port);
+      m_ports.emplace(FoldedName(FriendlyName(port.port)), port.port);
+    }
+    for (std::size_t i = 0; i < printers.size(); ++i) {
+      m_printerIndex.emplace(FoldedName(printers[i].printer), i);
+      m_printerIndex.emplace(FoldedName(FriendlyName(printers[i].printer)), i);
     }
   }
-  for (const PrinterEntry& printer : printers) {
-    if (!SameName(printer.printer, row.entry.name) && !SameName(FriendlyName(printer.printer), row.entry.name)) continue;
-    row.printer = printer.printer;
-    std::string first = printer.port.substr(0, printer.port.find(','));
+
+  // The port an entry stands for: a configured port of its name (or whose
+  // store name it is), else the first port of a printer of that name.
+  void FindPort(CheckRow& row) const {
+    const std::string folded = FoldedName(row.entry.name);
+    auto port = m_ports.find(folded);
+    if (port != m_ports.end()) {
+      row.port = port->second;
+      return;
+    }
+    auto printer = m_printerIndex.find(folded);
+    if (printer == m_printerIndex.end()) return;
+    const PrinterEntry& found = m_printers[printer->second];
+    row.printer = found.printer;
+    std::string first = found.port.substr(0, found.port.find(','));
     while (!first.empty() && first.front() == ' ') first.erase(first.begin());
     while (!first.empty() && first.back() == ' ') first.pop_back();
     row.port = first;
-    return;
   }
-}
+
+ private:
+  const std::vector<PrinterEntry>& m_printers;
+  std::map<std::string, std::string> m_ports;  // the first port of a name wins
+  std::map<std::string, std::size_t> m_printerIndex;
+};
 
 }  // namespace
 
@@ -286,9 +307,11 @@ int StoreCheck(bool json, unsigned long timeout) {
     if (entry.monitor != "address store") ports.push_back(entry);
   }
   const std::vector<PrinterEntry> printers = CollectPrinters();
+  const NameIndex index(ports, printers);
 
   std::vector<CheckRow> rows;
   std::vector<std::string> toResolve;
+  std::map<std::string, std::size_t> resolveAt;  // port -> its place in toResolve
   for (const StoredEntry& entry : stored) {
     if (entry.tooLong) {
       std::fprintf(stderr, "zraddrres: store check: %s holds more than the store reads; not checked\n",
@@ -297,11 +320,11 @@ int StoreCheck(bool json, unsigned long timeout) {
     }
     CheckRow row;
     row.entry = entry;
-    FindPort(row, ports, printers);
+    index.FindPort(row);
     if (row.port.empty()) {
       row.detail = row.printer.empty() ? "no monitor configures a port of this name, and no printer has it"
                                        : "the printer " + row.printer + " has no port";
-    } else if (std::none_of(toResolve.begin(), toResolve.end(), [&](const std::string& p) { return p == row.port; })) {
+    } else if (resolveAt.emplace(row.port, toResolve.size()).second) {
       toResolve.push_back(row.port);
     }
     rows.push_back(row);
@@ -313,7 +336,7 @@ int StoreCheck(bool json, unsigned long timeout) {
   bool drifted = false;
   for (CheckRow& row : rows) {
     if (row.port.empty()) continue;
-    const Outcome& o = outcomes[std::find(toResolve.begin(), toResolve.end(), row.port) - toResolve.begin()];
+    const Outcome& o = outcomes[resolveAt.at(row.port)];
     if (!o.resolved || o.fromStore) {
       row.state = "unresolved";
       row.detail = o.resolved ? std::string("no reader finds an address for the port now; only the store does")

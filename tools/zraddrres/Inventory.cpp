@@ -134,6 +134,8 @@ std::vector<PrinterEntry> CollectPrinters() {
   return printers;
 }
 
+std::string FoldedName(const std::string& name) { return Folded(name); }
+
 bool SameName(const std::string& a, const std::string& b) { return zrplatform::SameRegistryName(a.c_str(), b.c_str()); }
 
 bool PrintsTo(const PrinterEntry& printer, const std::string& port) {

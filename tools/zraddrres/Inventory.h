@@ -40,6 +40,9 @@ bool PrintsTo(const PrinterEntry& printer, const std::string& port);
 // Whether two port or entry names are one, as the registry compares names.
 bool SameName(const std::string& a, const std::string& b);
 
+// A name without case, as CString upper-cases it: a key for finding names.
+std::string FoldedName(const std::string& name);
+
 // The PNS settings kept beside the entries in the store's key ("PNS",
 // "PNSServer", "PNSDeviceAddress"): not recorded addresses.
 bool IsStoreSetting(const std::string& name);
