@@ -10,7 +10,7 @@ cmake_policy(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/ToolTest.cmake)
 
 set(monitors "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors")
-set(ports "${monitors}\\Standard TCP/IP Port\\Ports")
+set(ports "${monitors}\\HP Standard TCP/IP Port\\Ports")
 set(store "HKEY_CURRENT_USER\\Software\\ZrAddrRes")
 set(exports "HKEY_CURRENT_USER\\Software\\ZrAddrRes Exports")
 # Natively the private folder is made in TMPDIR: this test's own, to see it go.
@@ -19,7 +19,7 @@ file(MAKE_DIRECTORY ${WORK}/tmp)
 
 # The user's own registry: one port and one entry of its own.
 file(WRITE ${WORK}/mine.reg "REGEDIT4\n\n[${ports}\\Mine-Desk]\n\"IPAddress\"=\"10.9.0.5\"\n\"HostName\"=\"\"\n\n[${store}]\n\"Mine-Recorded\"=\"10.9.0.6\"\n")
-# The site's export: two ports (one by address, one whose HostName is an
+# The site's export: two HP Standard TCP/IP ports, which every Windows line reads (one by address, one whose HostName is an
 # address text too, so nothing asks the name service) and one entry.
 file(WRITE ${WORK}/site.reg "REGEDIT4\n\n[${ports}\\Site-Lobby]\n\"IPAddress\"=\"10.1.0.5\"\n\"HostName\"=\"\"\n\n[${ports}\\Site-Dock]\n\"IPAddress\"=\"\"\n\"HostName\"=\"10.1.0.7\"\n\n[${store}]\n\"Site-Recorded\"=\"10.1.0.9\"\n")
 # Malformed at its fourth line.
@@ -27,6 +27,21 @@ file(WRITE ${WORK}/broken.reg "REGEDIT4\n\n[${ports}\\Broken]\nnot a value line\
 
 tool(reg import mine.reg)
 expect("the user's registry must load" code EQUAL 0)
+
+# Without an export, ports also lists the ports only the spooler knows (on
+# Windows; Wine's spooler has a few local ports), unresolved and marked; they
+# leave the exit status to the ports the readers know. On the 9x line the
+# library also records its PNS settings in the user's hive on first use:
+# that happens here, so that the runs below, which the library writes the
+# same settings in, show them landing in the private copy instead.
+tool(ports --no-progress)
+if(EMULATOR)
+  expect("the spooler's own ports are listed, marked" out MATCHES
+         "\nLPT1: +Local Monitor \\(spooler\\) +- +none +0\\.0 +only the spooler knows it: no reader reads its monitor")
+else()
+  expect("ports: exit 0" code EQUAL 0)
+  expect("natively no spooler has ports of its own" NOT out MATCHES "spooler")
+endif()
 
 # What tells the user's registry before and after: the default export, and
 # natively the hive files themselves.
@@ -46,21 +61,9 @@ snapshot(before)
 string(FIND "${before}" "Mine-Desk" at)
 expect("the user's port is in the registry" at GREATER -1)
 
-# Without an export, ports also lists the ports only the spooler knows (on
-# Windows; Wine's spooler has a few local ports), unresolved and marked; they
-# leave the exit status to the ports the readers know.
-tool(ports --no-progress)
-if(EMULATOR)
-  expect("the spooler's own ports are listed, marked" out MATCHES
-         "\nLPT1: +Local Monitor \\(spooler\\) +- +none +0\\.0 +only the spooler knows it: no reader reads its monitor")
-else()
-  expect("ports: exit 0" code EQUAL 0)
-  expect("natively no spooler has ports of its own" NOT out MATCHES "spooler")
-endif()
-
 # Each case: name | exit | stdout must match | stdout must not match | stderr must match | arguments...
 set(cases
-    "ports from the export|0|Site-Dock +Standard TCP/IP Port +10\\.1\\.0\\.7.*Site-Lobby +Standard TCP/IP Port +10\\.1\\.0\\.5.*Site-Recorded +address store +10\\.1\\.0\\.9|Mine-|^$|ports|--no-progress|--registry|site.reg"
+    "ports from the export|0|Site-Dock +HP Standard TCP/IP Port +10\\.1\\.0\\.7.*Site-Lobby +HP Standard TCP/IP Port +10\\.1\\.0\\.5.*Site-Recorded +address store +10\\.1\\.0\\.9|Mine-|^$|ports|--no-progress|--registry|site.reg"
     "the option before the command|0|\"port\": \"Site-Lobby\"|Mine-|^$|--registry=site.reg|ports|--json|--no-progress"
     "resolve|0|^Site-Dock\t10\\.1\\.0\\.7\tIP\n$|Mine-|^$|resolve|Site-Dock|--registry|site.reg"
     "a port only the user's registry has|1|^Mine-Desk\t-\t|10\\.9\\.0\\.5|^$|resolve|Mine-Desk|--registry|site.reg"
