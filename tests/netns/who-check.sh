@@ -38,9 +38,10 @@ port() {
 
 # target | exit | lines the output must hold, in order (a regex each, ;-separated) | the message, a regex
 while IFS='|' read -r target status lines message; do
-  out=$(z who "$target" 2>err.txt)
-  code=$?
-  err=$(cat err.txt)
+  # The Windows tool ends its lines with CR LF.
+  out=$(z who "$target" 2>err.txt | tr -d '\r')
+  code=$?  # pipefail: the tool's status
+  err=$(tr -d '\r' <err.txt)
   [ "$code" -eq "$status" ] || fail "who $target: exit $code, not $status: $out $err"
   IFS=';' read -ra wanted <<<"$lines"
   rest=$out
