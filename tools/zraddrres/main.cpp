@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
       ->required()
       ->check(zrtool::OneOf("action", {"list", "get", "add", "rename", "remove", "check"}));
   storeCommand->add_option("arguments", storeArguments, "The names and value the action takes");
-  storeCommand->add_flag("--json", storeJson, "Print list and get results as JSON");
+  storeCommand->add_flag("--json", storeJson, "Print list, get and check results as JSON");
   bool storeForce = false;
   storeCommand->add_flag("--force", storeForce, "Let add and rename replace an entry of that name");
 
@@ -164,7 +164,8 @@ int main(int argc, char** argv) {
   // The .reg file's path stays as typed: it is the file system's name, not the registry's.
   std::string command = zrtool::CommandName(app);
   if (*storeCommand) command += " " + storeAction;
-  std::vector<std::string*> texts = {&who.target, &host.text, &reverse.text, &pns.name, &printerName, &sharesServer, &exportKey};
+  std::vector<std::string*> texts = {&host.text, &reverse.text, &pns.name, &printerName, &sharesServer, &exportKey};
+  texts.push_back(&who.target);
   for (std::string& port : resolve.ports) texts.push_back(&port);
   for (std::string& argument : storeArguments) texts.push_back(&argument);
   if (!zrtool::ArgumentsToAnsi(command, texts)) return 2;
