@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
   std::string registryFile;
   std::string registryHelpOnly;
   app.add_option("--registry", registryHelpOnly,
-                 "Answer from this registry export (.reg), read-only: a private copy, thrown away at exit");
+                 "Answer from this registry export (.reg), read-only: a private copy, thrown away at exit")
+      ->type_name("FILE");
 
   zrtool::ResolveOptions resolve;
   CLI::App* resolveCommand =
