@@ -33,7 +33,11 @@ port() {
   port Dock-Direct 10.1.0.7 ""
   port Ghost "" ghost.zraudit
   port Lobby 10.1.0.5 ""
+  # Configured without an address: only its stored entry gives it one (the
+  # readers ask the name server for the port's own name on the way).
+  port Blank "" ""
   printf '[HKEY_CURRENT_USER\\Software\\ZrAddrRes]\n"Dock-Recorded"="DOCK.zraudit"\n"Lobby-Recorded"="ghost.zraudit"\n'
+  printf '"Blank"="10.1.0.33"\n'
 } >site.reg
 
 # target | exit | lines the output must hold, in order (a regex each, ;-separated) | the message, a regex
@@ -62,6 +66,13 @@ ghost.zraudit|0|^port +Ghost +HP Standard TCP/IP Port +- +host name$;^stored +Lo
 nowhere.zraudit|1||^zraddrres: who: nothing leads to nowhere\.zraudit$
 silent.zraudit|1||^zraddrres: who: no answer from the name server for silent\.zraudit: the lookup timed out; only what names
 CASES
+
+# store check: an entry that alone gives its port an address is not "same".
+out=$(z store check | tr -d '\r')
+code=$?
+[ "$code" -eq 0 ] || fail "store check: exit $code: $out"
+grep -Eq '^unresolved +Blank +Blank +10\.1\.0\.33 +- +no reader finds an address for the port now; only the store does$' \
+  <<<"$out" || fail "store check: Blank is not unresolved: $out"
 
 [ $failures -eq 0 ] || exit 1
 echo "who check: passed"
