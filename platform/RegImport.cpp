@@ -1,9 +1,12 @@
 #include "platform/RegImport.h"
 
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <utility>
 
 #include "platform/CodePage.h"
+#include "platform/PrivateRegistry.h"
 
 namespace zrplatform {
 
@@ -225,6 +228,38 @@ LONG ExportRegText(const std::vector<std::string>& fullPaths, std::string* text,
   if (error) error->clear();
   *text = WriteRegText(trees);
   return ERROR_SUCCESS;
+}
+
+}  // namespace zrplatform
+
+namespace zrplatform {
+
+namespace {
+
+std::string& ExportInUse() {
+  static std::string* file = new std::string;
+  return *file;
+}
+
+}  // namespace
+
+const std::string& RegistryExportInUse() { return ExportInUse(); }
+
+LONG UseRegistryExport(const std::string& file, std::string* error) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    if (error) *error = "cannot be read";
+    return ERROR_FILE_NOT_FOUND;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  RegParseResult parsed = ParseRegText(bytes.data(), bytes.size());
+  if (!parsed.ok()) {
+    if (error) *error = parsed.ErrorText();
+    return ERROR_INVALID_DATA;
+  }
+  LONG rc = MakePrivateRegistry(parsed.operations, error);
+  if (rc == ERROR_SUCCESS) ExportInUse() = file;
+  return rc;
 }
 
 }  // namespace zrplatform

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/PrivateRegistry.h"
 #include "platform/Registry.h"
 #include "platform/posix/RegistryHive.h"
 
@@ -89,6 +90,8 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
 }
 
 std::string RegistryLocation(bool machine, bool user) {
+  // A private copy's folder is temporary: the export is what the user knows.
+  if (!RegistryExportInUse().empty()) return "the export " + RegistryExportInUse();
   // Folder and the hive files in it, in the order asked for.
   std::vector<std::pair<std::string, std::string>> folders;
   for (RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {

@@ -120,3 +120,11 @@ BOOL ClosePrinter(HANDLE hPrinter) {
   delete printer;
   return TRUE;
 }
+
+BOOL EnumPortsA(LPSTR, DWORD Level, LPBYTE, DWORD, LPDWORD pcbNeeded, LPDWORD pcReturned) {
+  if (Level != 2) return Fail(ERROR_INVALID_LEVEL);
+  if (pcbNeeded == nullptr || pcReturned == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  *pcbNeeded = 0;
+  *pcReturned = 0;
+  return TRUE;
+}

@@ -6,6 +6,7 @@
 // leaves the operations before it in place.
 #include "platform/RegApply.h"
 
+#include "platform/PrivateRegistry.h"
 #include "platform/Registry.h"
 #include "platform/Version.h"
 
@@ -168,6 +169,8 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& given, std::string* err
   return rc;
 }
 
-std::string RegistryLocation(bool, bool) { return "the Windows registry"; }
+std::string RegistryLocation(bool, bool) {
+  return RegistryExportInUse().empty() ? "the Windows registry" : "the export " + RegistryExportInUse();
+}
 
 }  // namespace zrplatform

@@ -1,11 +1,14 @@
 #include "tools/zraddrres/Inventory.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 #include <ZrAddrResolution.h>
 
+#include "platform/Modules.h"
 #include "platform/Registry.h"
+#include "platform/Spooler.h"
 #include "vdoem/VdOem.h"
 
 namespace zrtool {
@@ -13,6 +16,7 @@ namespace zrtool {
 namespace {
 
 const char kMonitors[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\";
+const char kPrinters[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
 const char kIppPorts[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Providers\\Internet Print Provider\\Ports";
 
 // Where each monitor keeps its ports: one subkey per port, or one value per port.
@@ -83,6 +87,69 @@ std::vector<std::string> MonitorsConfiguring(const std::string& port) {
   }
   if (Configures(kIppPorts, port, true)) monitors.push_back("Internet Print Provider");
   return monitors;
+}
+
+std::vector<PortEntry> SpoolerPorts() {
+  std::vector<PortEntry> ports;
+  DWORD needed = 0;
+  DWORD count = 0;
+  std::vector<BYTE> buffer;
+  // The list may grow between the two calls: ask again with the new size.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (EnumPortsA(nullptr, 2, buffer.empty() ? nullptr : buffer.data(), static_cast<DWORD>(buffer.size()), &needed,
+                   &count)) {
+      break;
+    }
+    count = 0;
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return ports;
+    buffer.resize(needed);
+  }
+  for (DWORD i = 0; i < count; ++i) {
+    PORT_INFO_2A info;
+    std::memcpy(&info, buffer.data() + i * sizeof info, sizeof info);
+    if (info.pPortName == nullptr) continue;
+    ports.push_back({info.pPortName, info.pMonitorName ? info.pMonitorName : ""});
+  }
+  return ports;
+}
+
+std::vector<PrinterEntry> CollectPrinters() {
+  std::vector<PrinterEntry> printers;
+  for (const std::string& name : Names(HKEY_LOCAL_MACHINE, kPrinters, true)) {
+    PrinterEntry entry{name, std::string()};
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(kPrinters) + "\\" + name).c_str(), 0, KEY_QUERY_VALUE, &key) ==
+        ERROR_SUCCESS) {
+      char data[1024] = {};
+      DWORD size = sizeof data - 1;
+      DWORD type = REG_NONE;
+      if (RegQueryValueExA(key, "Port", nullptr, &type, reinterpret_cast<LPBYTE>(data), &size) == ERROR_SUCCESS &&
+          (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        entry.port = data;
+      }
+      RegCloseKey(key);
+    }
+    printers.push_back(entry);
+  }
+  return printers;
+}
+
+std::string FoldedName(const std::string& name) { return Folded(name); }
+
+bool SameName(const std::string& a, const std::string& b) { return zrplatform::SameRegistryName(a.c_str(), b.c_str()); }
+
+bool PrintsTo(const PrinterEntry& printer, const std::string& port) {
+  std::string::size_type at = 0;
+  while (at <= printer.port.size()) {
+    std::string::size_type comma = printer.port.find(',', at);
+    std::string part = printer.port.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+    while (!part.empty() && part.front() == ' ') part.erase(part.begin());
+    while (!part.empty() && part.back() == ' ') part.pop_back();
+    if (!part.empty() && SameName(part, port)) return true;
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  return false;
 }
 
 bool IsStoreSetting(const std::string& name) {

@@ -21,6 +21,28 @@ std::vector<PortEntry> CollectPorts();
 // the order CollectPorts visits them: whatever Windows line reads them.
 std::vector<std::string> MonitorsConfiguring(const std::string& port);
 
+// The ports the spooler itself reports (EnumPorts), each with its monitor's
+// name. Windows only: the POSIX platform layer has no spooler ports.
+std::vector<PortEntry> SpoolerPorts();
+
+// A printer of the registry's printers key and the port text the spooler
+// keeps for it (several ports are one text, separated by commas).
+struct PrinterEntry {
+  std::string printer;
+  std::string port;
+};
+std::vector<PrinterEntry> CollectPrinters();
+
+// Whether a printer's port text names the port (one of its comma-separated
+// ports, compared as the registry compares names).
+bool PrintsTo(const PrinterEntry& printer, const std::string& port);
+
+// Whether two port or entry names are one, as the registry compares names.
+bool SameName(const std::string& a, const std::string& b);
+
+// A name without case, as CString upper-cases it: a key for finding names.
+std::string FoldedName(const std::string& name);
+
 // The PNS settings kept beside the entries in the store's key ("PNS",
 // "PNSServer", "PNSDeviceAddress"): not recorded addresses.
 bool IsStoreSetting(const std::string& name);

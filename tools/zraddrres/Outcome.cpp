@@ -132,17 +132,20 @@ void Explain(const std::string& port, const std::vector<std::string>& lines, boo
   }
   if (timedOutHere) {
     out.reason = Reason::NameServerSilent;
+    out.host = lastHost;
     out.detail = "no answer from the name server: the lookup of " + lastHost + " timed out";
     return;
   }
   if (!refusedHost.empty()) {
     out.reason = Reason::NameServerSilent;
+    out.host = refusedHost;
     out.detail = "no answer from the name server: " + refusedHost +
                  " was not looked up, because an earlier lookup had timed out";
     return;
   }
   if (!unknownHost.empty()) {
     out.reason = Reason::NameNotFound;
+    out.host = unknownHost;
     out.detail = "name not found: " + unknownHost;
     return;
   }
@@ -223,6 +226,10 @@ void ResolveOne(const std::string& port, Entry entry, bool silent, Resolvers& re
   // After a miss the string holds whatever a reader left: not an answer.
   if (out.resolved) {
     out.address.assign(address, address.GetLength());
+    // The fallback runs last, only when every reader came back empty.
+    for (const std::string& line : capture.Lines()) {
+      if (StartsWith(line, "GetAddressFromRegistry() start!! : ")) out.fromStore = true;
+    }
   } else {
     Explain(port, capture.Lines(), leavesSilent && !silent, out);
   }
@@ -241,6 +248,7 @@ const char* ReasonCode(Reason reason) {
     case Reason::NameNotFound: return "name-not-found";
     case Reason::NotConfigured: return "not-configured";
     case Reason::NoStoredEntry: return "no-stored-entry";
+    case Reason::NoReader: return "no-reader";
     default: return "";
   }
 }

@@ -26,11 +26,12 @@ enum class Reason {
   NameNotFound,      // the name service answered that the name is unknown
   NotConfigured,     // no monitor this Windows line reads configures it usably
   NoStoredEntry,     // nothing found it and the store holds no usable entry
+  NoReader,          // only the spooler knows the port: no reader reads its monitor
 };
 
 // The class as it appears in JSON and CSV: "port-kind", "stopped-by-design",
-// "name-server-silent", "name-not-found", "not-configured", "no-stored-entry"
-// (and "" for None).
+// "name-server-silent", "name-not-found", "not-configured", "no-stored-entry",
+// "no-reader" (and "" for None).
 const char* ReasonCode(Reason reason);
 
 struct Outcome {
@@ -40,6 +41,8 @@ struct Outcome {
   double milliseconds = 0;
   Reason reason = Reason::None;
   std::string detail;  // for a person, ANSI text (it names ports and hosts)
+  std::string host;    // name-server-silent, name-not-found: the host name the lookup was for
+  bool fromStore = false;  // resolved by the stored-address fallback: no reader found it
 };
 
 struct OrderedRun {

@@ -56,11 +56,21 @@ class Progress {
   std::mutex m_mutex;
 };
 
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
+// The ports the spooler reports that no reader knows, unresolved: their
+// names mean nothing to the library, and asking it could send the name
+// service a port name. They do not change the exit status.
+void AddSpoolerOnlyPorts(std::vector<Result>& results) {
+  for (const PortEntry& port : SpoolerPorts()) {
+    bool known = std::any_of(results.begin(), results.end(),
+                             [&](const Result& r) { return SameName(r.entry.port, port.port); });
+    if (known) continue;
+    Result result;
+    result.entry = {port.port, port.monitor + " (spooler)"};
+    result.outcome.kind = ZRMONITOR::CT_NONE;
+    result.outcome.reason = Reason::NoReader;
+    result.outcome.detail = "only the spooler knows it: no reader reads its monitor, " + port.monitor;
+    results.push_back(result);
+  }
 }
 
 // Columns aligned by the width a terminal gives each name, not its bytes.
@@ -99,6 +109,7 @@ int Ports(const PortsOptions& options) {
 
   bool all = true;
   for (const Result& r : results) all = all && r.outcome.resolved;
+  if (options.spooler) AddSpoolerOnlyPorts(results);
   switch (options.format) {
     case Format::Json: {
       nlohmann::json out = nlohmann::json::array();

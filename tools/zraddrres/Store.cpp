@@ -14,6 +14,7 @@
 #include <ZrAddrResolution.h>
 
 #include "platform/Registry.h"
+#include "tools/zraddrres/Audit.h"
 #include "tools/zraddrres/Inventory.h"
 #include "tools/zraddrres/Text.h"
 #include "vdoem/VdOem.h"
@@ -37,25 +38,28 @@ class ErrorListener {
 };
 
 // What the registry said, with the hive's own words where it has them.
-void SayRegistryError(const char* what, LONG rc) {
-  std::fprintf(stderr, "zraddrres: store list: %s failed with registry error %ld\n", what, static_cast<long>(rc));
-  if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
+std::string RegistryFailure(const char* what, LONG rc) {
+  std::string text = std::string(what) + " failed with registry error " + std::to_string(rc);
+  if (*zrplatform::RegistryErrorText()) text += "\nzraddrres: " + std::string(zrplatform::RegistryErrorText());
+  return text;
 }
 
 // The largest text the store reads back (NZrAddrRes::CRegMgr::Get).
 const DWORD kStoreValueBytes = 1024;
 
-int List(bool json) {
-  nlohmann::json out = nlohmann::json::object();
+// Milliseconds store check waits for a stored host name's address, as host does.
+const unsigned long kStoreCheckTimeout = 5000;
+
+}  // namespace
+
+bool ReadStore(std::vector<StoredEntry>& entries, std::string* failure) {
   HKEY key = nullptr;
   LONG rc = RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_READ, &key);
-  if (rc == ERROR_FILE_NOT_FOUND) {
-    rc = ERROR_NO_MORE_ITEMS;  // no store yet: nothing recorded
-  } else if (rc != ERROR_SUCCESS) {
-    SayRegistryError("opening the store", rc);
-    return 1;
+  if (rc == ERROR_FILE_NOT_FOUND) return true;  // no store yet: nothing recorded
+  if (rc != ERROR_SUCCESS) {
+    if (failure) *failure = RegistryFailure("opening the store", rc);
+    return false;
   }
-  int status = 0;
   for (DWORD index = 0; rc == ERROR_SUCCESS; ++index) {
     char name[16384];
     DWORD nameLength = sizeof name;
@@ -68,30 +72,57 @@ int List(bool json) {
       nameLength = sizeof name;
       rc = RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size);
       if (rc != ERROR_SUCCESS) break;
-      std::fprintf(stderr, "zraddrres: store list: %s holds %lu bytes, more than the %lu the store reads\n",
-                   ToUtf8(std::string(name, nameLength)).c_str(), static_cast<unsigned long>(size),
-                   static_cast<unsigned long>(kStoreValueBytes));
-      status = 1;
+      StoredEntry entry;
+      entry.name.assign(name, nameLength);
+      entry.tooLong = true;
+      entry.bytes = size;
+      entries.push_back(entry);
       continue;
     }
     if (rc != ERROR_SUCCESS) break;
     // The PNS settings kept beside the entries are not entries.
     if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
     if (IsStoreSetting(std::string(name, nameLength))) continue;
-    std::string value(reinterpret_cast<char*>(data), size);
-    while (!value.empty() && value.back() == '\0') value.pop_back();
-    std::string entry = ToUtf8(std::string(name, nameLength));
-    if (json) {
-      out[entry] = ToUtf8(value);
-    } else {
-      std::printf("%s\t%s\n", Field(entry).c_str(), Field(ToUtf8(value)).c_str());
-    }
+    StoredEntry entry;
+    entry.name.assign(name, nameLength);
+    entry.value.assign(reinterpret_cast<char*>(data), size);
+    while (!entry.value.empty() && entry.value.back() == '\0') entry.value.pop_back();
+    entry.bytes = size;
+    entries.push_back(entry);
   }
-  if (key) RegCloseKey(key);
+  RegCloseKey(key);
   // Anything but the end of the list (a hive that turned malformed, a key
   // deleted meanwhile) ends the listing: the next index would fail the same way.
   if (rc != ERROR_NO_MORE_ITEMS) {
-    SayRegistryError("reading the store", rc);
+    if (failure) *failure = RegistryFailure("reading the store", rc);
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+
+int List(bool json) {
+  std::vector<StoredEntry> entries;
+  std::string failure;
+  bool read = ReadStore(entries, &failure);
+  nlohmann::json out = nlohmann::json::object();
+  int status = 0;
+  for (const StoredEntry& entry : entries) {
+    if (entry.tooLong) {
+      std::fprintf(stderr, "zraddrres: store list: %s holds %lu bytes, more than the %lu the store reads\n",
+                   ToUtf8(entry.name).c_str(), static_cast<unsigned long>(entry.bytes),
+                   static_cast<unsigned long>(kStoreValueBytes));
+      status = 1;
+    } else if (json) {
+      out[ToUtf8(entry.name)] = ToUtf8(entry.value);
+    } else {
+      std::printf("%s\t%s\n", Field(ToUtf8(entry.name)).c_str(), Field(ToUtf8(entry.value)).c_str());
+    }
+  }
+  if (!read) {
+    std::fprintf(stderr, "zraddrres: store list: %s\n", ToUtf8(failure).c_str());
     return 1;
   }
   if (json) std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
@@ -123,6 +154,8 @@ bool IsHex(const std::string& text) {
 }
 
 // What the stored-address fallback reports as an address without a lookup.
+}  // namespace
+
 bool IsAddressText(const std::string& value) {
   // The IPv6 test asks the socket library the first resolver object loads.
   CZrAddrResolution loader;
@@ -135,6 +168,8 @@ bool IsAddressText(const std::string& value) {
   return value.size() == 21 && (colon == 8 || colon == 12) && IsHex(value.substr(0, colon)) &&
          IsHex(value.substr(colon + 1));
 }
+
+namespace {
 
 // Says what an add or rename would do to another entry, and whether to go on.
 bool MayReplace(const char* action, const std::string& valueName, bool force) {
@@ -168,6 +203,7 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
     return false;
   };
   if (action == "list") return need(0) ? List(json) : 2;
+  if (action == "check") return need(0) ? StoreCheck(json, kStoreCheckTimeout) : 2;
   // An empty name would be the key's default value, which is no entry.
   for (std::size_t i = 0; i < arguments.size() && i < (action == "add" ? 1u : 2u); ++i) {
     if (arguments[i].empty()) {

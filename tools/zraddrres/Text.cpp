@@ -116,4 +116,11 @@ std::string PadTo(const std::string& utf8, std::size_t width) {
   return used >= width ? utf8 : utf8 + std::string(width - used, ' ');
 }
 
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
 }  // namespace zrtool

@@ -25,6 +25,10 @@ bool ArgumentsToAnsi(const std::string& command, const std::vector<std::string*>
 // inside it is written as \t, \r or \n, so the line keeps its fields.
 std::string Field(const std::string& utf8);
 
+// One field of a CSV line: quoted (its quotes doubled) when it holds a comma,
+// a quote or a line break.
+std::string CsvField(const std::string& text);
+
 // The columns a terminal gives a UTF-8 text: East Asian wide characters take
 // two, everything else one.
 std::size_t DisplayWidth(const std::string& utf8);

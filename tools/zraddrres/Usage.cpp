@@ -6,10 +6,14 @@
 namespace zrtool {
 
 const char kHelpFooter[] =
+    "Every command takes --registry FILE: it answers from that registry export (.reg) instead of this\n"
+    "machine's registry, read-only (store add, rename, remove and reg import refuse it).\n"
+    "\n"
     "Exit status:\n"
     "  0  everything asked for was found or done\n"
     "  1  something was not found, or an operation failed\n"
-    "  2  bad usage: an unknown command or option, a missing argument, a name the ANSI code page cannot hold\n"
+    "  2  bad usage: an unknown command or option, a missing argument, a name the ANSI code page cannot hold,\n"
+    "     a --registry export that does not parse\n"
     "\n"
     "Environment:\n"
     "  ZRADDRRES_REGISTRY  Linux: the folder of the registry's hive files (HKLM.reg, HKCU.reg)\n"

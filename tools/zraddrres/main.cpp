@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "platform/Console.h"
+#include "tools/zraddrres/Audit.h"
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Missing.h"
 #include "tools/zraddrres/NetWareStandIn.h"
 #include "tools/zraddrres/Ports.h"
 #include "tools/zraddrres/Registry.h"
+#include "tools/zraddrres/RegistryOption.h"
 #include "tools/zraddrres/Shares.h"
 #include "tools/zraddrres/Store.h"
 #include "tools/zraddrres/Text.h"
@@ -22,6 +24,13 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   app.set_version_flag("--version", "zraddrres " ZRADDRRES_VERSION);
   app.footer(zrtool::kHelpFooter);
+  // Taken out of the arguments before parsing (TakeRegistryOption), so that
+  // it goes with every command; declared here for --help.
+  std::string registryFile;
+  std::string registryHelpOnly;
+  app.add_option("--registry", registryHelpOnly,
+                 "Answer from this registry export (.reg), read-only: a private copy, thrown away at exit")
+      ->type_name("FILE");
 
   zrtool::ResolveOptions resolve;
   CLI::App* resolveCommand =
@@ -92,17 +101,29 @@ int main(int argc, char** argv) {
   sharesCommand->add_option("server", sharesServer, "The server name or address (\\\\ optional)")->required();
   sharesCommand->add_flag("--json", sharesJson, "Print the list and the address as JSON");
 
+  zrtool::WhoOptions who;
+  bool whoJson = false;
+  bool whoCsv = false;
+  CLI::App* whoCommand = app.add_subcommand(
+      "who", "Every port, printer and stored entry that leads to an address or a host, across all monitors");
+  whoCommand->add_option("target", who.target, "An IPv4, IPv6 or IPX address, or a host name")->required();
+  auto* whoJsonFlag = whoCommand->add_flag("--json", whoJson, "Print the matches as JSON");
+  whoCommand->add_flag("--csv", whoCsv, "Print the matches as CSV")->excludes(whoJsonFlag);
+  whoCommand->add_option("--timeout", who.timeout, "Milliseconds to wait for each host-name lookup")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+
   std::string storeAction;
   std::vector<std::string> storeArguments;
   bool storeJson = false;
   CLI::App* storeCommand = app.add_subcommand(
       "store", "The addresses recorded per port or printer: list | get NAME | add NAME VALUE | rename OLD NEW | "
-               "remove NAME");
-  storeCommand->add_option("action", storeAction, "list, get, add, rename or remove")
+               "remove NAME | check");
+  storeCommand->add_option("action", storeAction, "list, get, add, rename, remove or check")
       ->required()
-      ->check(zrtool::OneOf("action", {"list", "get", "add", "rename", "remove"}));
+      ->check(zrtool::OneOf("action", {"list", "get", "add", "rename", "remove", "check"}));
   storeCommand->add_option("arguments", storeArguments, "The names and value the action takes");
-  storeCommand->add_flag("--json", storeJson, "Print list and get results as JSON");
+  storeCommand->add_flag("--json", storeJson, "Print list, get and check results as JSON");
   bool storeForce = false;
   storeCommand->add_flag("--force", storeForce, "Let add and rename replace an entry of that name");
 
@@ -120,6 +141,7 @@ int main(int argc, char** argv) {
                             "The key, e.g. HKCU\\Software\\ZrAddrRes (default: every key the library reads)");
 
   std::vector<std::string> arguments = zrplatform::ArgumentsAsUtf8(argc, argv);
+  if (int status = zrtool::TakeRegistryOption(arguments, registryFile)) return status;
   if (int status = zrtool::CheckCommandWords(app, arguments)) return status;
   try {
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -144,9 +166,11 @@ int main(int argc, char** argv) {
   std::string command = zrtool::CommandName(app);
   if (*storeCommand) command += " " + storeAction;
   std::vector<std::string*> texts = {&host.text, &reverse.text, &pns.name, &printerName, &sharesServer, &exportKey};
+  texts.push_back(&who.target);
   for (std::string& port : resolve.ports) texts.push_back(&port);
   for (std::string& argument : storeArguments) texts.push_back(&argument);
   if (!zrtool::ArgumentsToAnsi(command, texts)) return 2;
+  if (int status = zrtool::UseRegistryOption(registryFile, command)) return status;
 
   if (*resolveCommand) {
     if (!netwareNetwork.empty() && !zrtool::UseNetWareStandIn(netwareNetwork, resolve.trace)) return 2;
@@ -156,7 +180,12 @@ int main(int argc, char** argv) {
   if (*portsCommand) {
     ports.format = portsJson ? zrtool::Format::Json : portsCsv ? zrtool::Format::Csv : zrtool::Format::Table;
     ports.progress = !noProgress;
+    ports.spooler = registryFile.empty();
     return zrtool::Ports(ports);
+  }
+  if (*whoCommand) {
+    who.format = whoJson ? zrtool::Format::Json : whoCsv ? zrtool::Format::Csv : zrtool::Format::Table;
+    return zrtool::Who(who);
   }
   if (*storeCommand) {
     if (int status = zrtool::SayMissingStoreEntry(storeAction, storeArguments)) return status;

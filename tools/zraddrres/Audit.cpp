@@ -1,0 +1,394 @@
+// zraddrres who and zraddrres store check. Ports are resolved as zraddrres
+// ports resolves them (ResolveInOrder); host names are looked up with the
+// library's time-out lookups, on one resolver object, so that a silent name
+// server costs one time-out, as it does the library's own readers.
+#include "tools/zraddrres/Audit.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <ZrAddrResolution.h>
+
+#include "tools/zraddrres/Commands.h"
+#include "tools/zraddrres/Inventory.h"
+#include "tools/zraddrres/Outcome.h"
+#include "tools/zraddrres/Store.h"
+#include "tools/zraddrres/Text.h"
+
+namespace zrtool {
+
+namespace {
+
+// Address texts compare without case: IPX and IPv6 texts are hexadecimal.
+bool SameAddress(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::string FriendlyName(const std::string& name) {
+  CString friendly;
+  CZrAddrResolution::MakePrinterFriendlyName(name.c_str(), friendly);
+  return std::string(friendly, friendly.GetLength());
+}
+
+// Host-name lookups on one resolver object, each name asked once. After a
+// time-out no more names are asked: the name server is taken as silent.
+class HostLookups {
+ public:
+  enum class Result { Found, NotFound, TimedOut, NotAsked };
+
+  explicit HostLookups(unsigned long timeout) : m_timeout(timeout) {}
+
+  Result Lookup(const std::string& host, std::string& address) {
+    for (const auto& [name, answer] : m_answers) {
+      if (SameName(name, host)) {
+        address = answer.second;
+        return answer.first;
+      }
+    }
+    Result result = Result::NotAsked;
+    address.clear();
+    if (!m_silent) {
+      CString found;
+      unsigned long code = m_resolver.GetIPAddressFromHostName(host.c_str(), found, m_timeout);
+      if (code == 0) {
+        result = Result::Found;
+        address.assign(found, found.GetLength());
+      } else if (m_resolver.IsTimeOuted()) {
+        result = Result::TimedOut;
+        m_silent = true;
+      } else {
+        result = Result::NotFound;
+      }
+    }
+    m_answers.emplace_back(host, std::make_pair(result, address));
+    return result;
+  }
+
+  // For a person: why a lookup gave no address.
+  std::string Why(Result result, const std::string& host) const {
+    switch (result) {
+      case Result::NotFound: return "name not found: " + host;
+      case Result::TimedOut: return "no answer from the name server for " + host + ": the lookup timed out";
+      case Result::NotAsked: return host + " was not looked up, because an earlier lookup had timed out";
+      default: return std::string();
+    }
+  }
+
+ private:
+  CZrAddrResolution m_resolver;
+  unsigned long m_timeout;
+  bool m_silent = false;
+  std::vector<std::pair<std::string, std::pair<Result, std::string>>> m_answers;
+};
+
+// What a target may not hold: it would be a port, a path or a URL, not an
+// address or a host name.
+bool CanBeHostName(const std::string& text) {
+  if (text.empty()) return false;
+  for (unsigned char c : text) {
+    if (c <= ' ' || c == 0x7F || c == '\\' || c == '/' || c == ':' || c == '@' || c == ',') return false;
+  }
+  return true;
+}
+
+void PrintJson(const nlohmann::json& out) {
+  std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+}
+
+// Columns aligned by the width a terminal gives each text.
+void PrintColumns(const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::size_t> widths;
+  for (const std::string& title : header) widths.push_back(DisplayWidth(title));
+  for (const auto& row : rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], DisplayWidth(row[i]));
+  }
+  auto line = [&](const std::vector<std::string>& cells) {
+    std::string text;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      text += i + 1 == cells.size() ? cells[i] : PadTo(cells[i], widths[i]) + "  ";
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    std::printf("%s\n", text.c_str());
+  };
+  line(header);
+  for (const auto& row : rows) line(row);
+}
+
+struct WhoRow {
+  const char* what;     // "port", "printer", "stored"
+  std::string name;     // ANSI
+  std::string where;    // the monitor, the printer's port, "address store"
+  std::string address;  // what it leads to now; empty when nothing
+  const char* match;    // "address" or "host name"
+};
+
+}  // namespace
+
+int Who(const WhoOptions& options) {
+  const std::string& target = options.target;
+  const bool isAddress = IsAddressText(target);
+  if (!isAddress && !CanBeHostName(target)) {
+    std::fprintf(stderr,
+                 "zraddrres: who: '%s' is neither an address (IPv4, IPv6, or IPX as 8 and 12 hexadecimal digits "
+                 "around a colon) nor a host name\n",
+                 ToUtf8(target).c_str());
+    return 2;
+  }
+  HostLookups lookups(options.timeout);
+  std::string address = isAddress ? target : std::string();
+  if (!isAddress) {
+    HostLookups::Result result = lookups.Lookup(target, address);
+    if (result != HostLookups::Result::Found) {
+      std::fprintf(stderr, "zraddrres: who: %s; only what names %s is listed\n",
+                   ToUtf8(lookups.Why(result, target)).c_str(), ToUtf8(target).c_str());
+    }
+  }
+
+  std::vector<WhoRow> rows;
+  std::vector<PortEntry> ports;
+  for (const PortEntry& entry : CollectPorts()) {
+    if (entry.monitor != "address store") ports.push_back(entry);
+  }
+  std::vector<std::string> names;
+  for (const PortEntry& entry : ports) names.push_back(entry.port);
+  OrderedRun run;
+  run.jobs = 64;
+  std::vector<Outcome> outcomes = ResolveInOrder(names, run);
+  std::vector<std::pair<std::string, std::string>> matchedPorts;  // port, its address
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    const Outcome& o = outcomes[i];
+    const char* match = nullptr;
+    if (o.resolved && !address.empty() && SameAddress(o.address, address)) {
+      match = "address";
+    } else if (!isAddress && !o.resolved && !o.host.empty() && SameName(o.host, target)) {
+      match = "host name";  // configured with the host, whose lookup failed here too
+    }
+    if (match == nullptr) continue;
+    rows.push_back({"port", ports[i].port, ports[i].monitor, o.resolved ? o.address : std::string(), match});
+    matchedPorts.emplace_back(ports[i].port, o.resolved ? o.address : std::string());
+  }
+  for (const PrinterEntry& printer : CollectPrinters()) {
+    for (const auto& [port, portAddress] : matchedPorts) {
+      if (!PrintsTo(printer, port)) continue;
+      rows.push_back({"printer", printer.printer, "port " + printer.port, portAddress, "port"});
+      break;
+    }
+  }
+  std::vector<StoredEntry> stored;
+  std::string failure;
+  if (!ReadStore(stored, &failure)) std::fprintf(stderr, "zraddrres: who: %s\n", ToUtf8(failure).c_str());
+  for (const StoredEntry& entry : stored) {
+    if (entry.tooLong) continue;
+    if (IsAddressText(entry.value)) {
+      if (!address.empty() && SameAddress(entry.value, address)) {
+        rows.push_back({"stored", entry.name, "address store", entry.value, "address"});
+      }
+      continue;
+    }
+    std::string resolved;
+    const bool named = !isAddress && SameName(entry.value, target);
+    if (named || !address.empty()) lookups.Lookup(entry.value, resolved);
+    if (named) {
+      rows.push_back({"stored", entry.name, "address store (" + entry.value + ")", resolved, "host name"});
+    } else if (!resolved.empty() && SameAddress(resolved, address)) {
+      rows.push_back({"stored", entry.name, "address store (" + entry.value + ")", resolved, "address"});
+    }
+  }
+
+  switch (options.format) {
+    case Format::Json: {
+      nlohmann::json matches = nlohmann::json::array();
+      for (const WhoRow& row : rows) {
+        matches.push_back({{"what", row.what},
+                           {"name", ToUtf8(row.name)},
+                           {"where", ToUtf8(row.where)},
+                           {"address", row.address.empty() ? nlohmann::json(nullptr) : nlohmann::json(ToUtf8(row.address))},
+                           {"match", row.match}});
+      }
+      PrintJson({{"target", ToUtf8(target)},
+                 {"address", address.empty() ? nlohmann::json(nullptr) : nlohmann::json(ToUtf8(address))},
+                 {"matches", matches}});
+      break;
+    }
+    case Format::Csv:
+      std::printf("what,name,where,address,match\n");
+      for (const WhoRow& row : rows) {
+        std::printf("%s,%s,%s,%s,%s\n", row.what, CsvField(ToUtf8(row.name)).c_str(),
+                    CsvField(ToUtf8(row.where)).c_str(), CsvField(ToUtf8(row.address)).c_str(), row.match);
+      }
+      break;
+    case Format::Table: {
+      std::vector<std::vector<std::string>> cells;
+      for (const WhoRow& row : rows) {
+        cells.push_back({row.what, Field(ToUtf8(row.name)), Field(ToUtf8(row.where)),
+                         row.address.empty() ? "-" : ToUtf8(row.address), row.match});
+      }
+      if (!cells.empty()) PrintColumns({"WHAT", "NAME", "WHERE", "ADDRESS", "MATCHED BY"}, cells);
+      break;
+    }
+  }
+  if (rows.empty()) {
+    std::fprintf(stderr, "zraddrres: who: nothing leads to %s%s\n", ToUtf8(target).c_str(),
+                 address.empty() || isAddress ? "" : (" (" + ToUtf8(address) + ")").c_str());
+  }
+  return rows.empty() ? 1 : 0;
+}
+
+namespace {
+
+struct CheckRow {
+  StoredEntry entry;
+  std::string printer;  // the printer the entry is named after, if it is
+  std::string port;     // the port resolved for it; empty when stale
+  const char* state = "stale";
+  std::string now;      // the fresh address
+  std::string detail;   // ANSI
+};
+
+// The names an entry may be stored under for each port and printer: its own
+// and its store name, without case. Built once: a site has thousands.
+class NameIndex {
+ public:
+  NameIndex(const std::vector<PortEntry>& ports, const std::vector<PrinterEntry>& printers)
+      : m_printers(printers) {
+    for (const PortEntry& port : ports) {
+      m_ports.emplace(FoldedName(port.port), port.port);
+      m_ports.emplace(FoldedName(FriendlyName(port.port)), port.port);
+    }
+    for (std::size_t i = 0; i < printers.size(); ++i) {
+      m_printerIndex.emplace(FoldedName(printers[i].printer), i);
+      m_printerIndex.emplace(FoldedName(FriendlyName(printers[i].printer)), i);
+    }
+  }
+
+  // The port an entry stands for: a configured port of its name (or whose
+  // store name it is), else the first port of a printer of that name.
+  void FindPort(CheckRow& row) const {
+    const std::string folded = FoldedName(row.entry.name);
+    auto port = m_ports.find(folded);
+    if (port != m_ports.end()) {
+      row.port = port->second;
+      return;
+    }
+    auto printer = m_printerIndex.find(folded);
+    if (printer == m_printerIndex.end()) return;
+    const PrinterEntry& found = m_printers[printer->second];
+    row.printer = found.printer;
+    std::string first = found.port.substr(0, found.port.find(','));
+    while (!first.empty() && first.front() == ' ') first.erase(first.begin());
+    while (!first.empty() && first.back() == ' ') first.pop_back();
+    row.port = first;
+  }
+
+ private:
+  const std::vector<PrinterEntry>& m_printers;
+  std::map<std::string, std::string> m_ports;  // the first port of a name wins
+  std::map<std::string, std::size_t> m_printerIndex;
+};
+
+}  // namespace
+
+int StoreCheck(bool json, unsigned long timeout) {
+  std::vector<StoredEntry> stored;
+  std::string failure;
+  if (!ReadStore(stored, &failure)) {
+    std::fprintf(stderr, "zraddrres: store check: %s\n", ToUtf8(failure).c_str());
+    return 1;
+  }
+  std::vector<PortEntry> ports;
+  for (const PortEntry& entry : CollectPorts()) {
+    if (entry.monitor != "address store") ports.push_back(entry);
+  }
+  const std::vector<PrinterEntry> printers = CollectPrinters();
+  const NameIndex index(ports, printers);
+
+  std::vector<CheckRow> rows;
+  std::vector<std::string> toResolve;
+  std::map<std::string, std::size_t> resolveAt;  // port -> its place in toResolve
+  for (const StoredEntry& entry : stored) {
+    if (entry.tooLong) {
+      std::fprintf(stderr, "zraddrres: store check: %s holds more than the store reads; not checked\n",
+                   ToUtf8(entry.name).c_str());
+      continue;
+    }
+    CheckRow row;
+    row.entry = entry;
+    index.FindPort(row);
+    if (row.port.empty()) {
+      row.detail = row.printer.empty() ? "no monitor configures a port of this name, and no printer has it"
+                                       : "the printer " + row.printer + " has no port";
+    } else if (resolveAt.emplace(row.port, toResolve.size()).second) {
+      toResolve.push_back(row.port);
+    }
+    rows.push_back(row);
+  }
+  OrderedRun run;
+  run.jobs = 64;
+  const std::vector<Outcome> outcomes = ResolveInOrder(toResolve, run);
+  HostLookups lookups(timeout);
+  bool drifted = false;
+  for (CheckRow& row : rows) {
+    if (row.port.empty()) continue;
+    const Outcome& o = outcomes[resolveAt.at(row.port)];
+    if (!o.resolved || o.fromStore) {
+      row.state = "unresolved";
+      row.detail = o.resolved ? std::string("no reader finds an address for the port now; only the store does")
+                              : o.detail;
+      continue;
+    }
+    row.now = o.address;
+    std::string storedAddress = row.entry.value;
+    if (!IsAddressText(storedAddress)) {
+      // A stored host name: compared by the address it has now.
+      HostLookups::Result result = lookups.Lookup(row.entry.value, storedAddress);
+      if (result == HostLookups::Result::TimedOut || result == HostLookups::Result::NotAsked) {
+        row.state = "unresolved";
+        row.detail = lookups.Why(result, row.entry.value);
+        continue;
+      }
+      if (result == HostLookups::Result::NotFound) storedAddress.clear();
+      row.detail = "the stored host " + row.entry.value +
+                   (storedAddress.empty() ? " is not found" : " has the address " + storedAddress);
+    }
+    if (!storedAddress.empty() && SameAddress(storedAddress, o.address)) {
+      row.state = "same";
+    } else {
+      row.state = "drifted";
+      drifted = true;
+    }
+  }
+
+  if (json) {
+    nlohmann::json out = nlohmann::json::array();
+    for (const CheckRow& row : rows) {
+      auto text = [](const std::string& s) { return s.empty() ? nlohmann::json(nullptr) : nlohmann::json(ToUtf8(s)); };
+      out.push_back({{"entry", ToUtf8(row.entry.name)},
+                     {"stored", ToUtf8(row.entry.value)},
+                     {"state", row.state},
+                     {"printer", text(row.printer)},
+                     {"port", text(row.port)},
+                     {"now", text(row.now)},
+                     {"detail", ToUtf8(row.detail)}});
+    }
+    PrintJson(out);
+  } else if (!rows.empty()) {
+    std::vector<std::vector<std::string>> cells;
+    for (const CheckRow& row : rows) {
+      std::string port = row.port.empty() ? "-" : Field(ToUtf8(row.port));
+      if (!row.printer.empty()) port += " (printer " + Field(ToUtf8(row.printer)) + ")";
+      cells.push_back({row.state, Field(ToUtf8(row.entry.name)), port, Field(ToUtf8(row.entry.value)),
+                       row.now.empty() ? "-" : ToUtf8(row.now), Field(ToUtf8(row.detail))});
+    }
+    PrintColumns({"STATE", "ENTRY", "PORT", "STORED", "NOW", "DETAIL"}, cells);
+  }
+  return drifted ? 1 : 0;
+}
+
+}  // namespace zrtool
