@@ -21,6 +21,9 @@ std::vector<PortEntry> CollectPorts();
 // the order CollectPorts visits them: whatever Windows line reads them.
 std::vector<std::string> MonitorsConfiguring(const std::string& port);
 
+// Whether the address store holds a value named exactly like the port.
+bool StoreHolds(const std::string& port);
+
 // The PNS settings kept beside the entries in the store's key ("PNS",
 // "PNSServer", "PNSDeviceAddress"): not recorded addresses.
 bool IsStoreSetting(const std::string& name);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tools/zraddrres/Commands.h"
+#include "tools/zraddrres/TraceSteps.h"
 
 namespace zrtool {
 
@@ -40,6 +41,7 @@ struct Outcome {
   double milliseconds = 0;
   Reason reason = Reason::None;
   std::string detail;  // for a person, ANSI text (it names ports and hosts)
+  std::vector<TraceLine> trace;  // the library's lines on the resolving thread, stamped as they came
 };
 
 struct OrderedRun {
