@@ -91,6 +91,8 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   bool noProgress = false;
   portsCommand->add_flag("--no-progress", noProgress, "No progress bar, even on a terminal");
+  portsCommand->add_option("--html", ports.html,
+                           "Also write the inventory as one self-contained page, each port with its explain account");
 
   std::string sharesServer;
   bool sharesJson = false;
