@@ -224,6 +224,10 @@ TEST(TraceSteps, StepTimesComeFromTheStamps) {
   EXPECT_EQ(lookup.outcome, "timed-out");
   EXPECT_EQ(lookup.timeoutSeconds, 2);
   EXPECT_DOUBLE_EQ(lookup.ms, 2001);
+  // The IP entry point's line leads into the first IP reader.
+  ASSERT_FALSE(account.steps[1].lines.empty());
+  EXPECT_EQ(account.steps[1].lines.front().text, "GetIPAddressFromPort() Start !! : Desk");
+  EXPECT_EQ(account.steps[0].lines.size(), 1u);
   ASSERT_EQ(account.unplaced.size(), 1u);
   EXPECT_EQ(account.unplaced[0].text, "a line no rule knows");
   EXPECT_FALSE(account.resolved);

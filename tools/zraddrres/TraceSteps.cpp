@@ -236,6 +236,8 @@ Account ReadTrace(const std::string& port, const std::vector<TraceLine>& lines, 
     return true;
   };
 
+  // An entry point's or wrapper's line leads into the reader after it.
+  std::vector<TraceLine> leading;
   for (const TraceLine& line : lines) {
     account.ms = line.ms;
     const Rule* rule = RuleFor(line.text);
@@ -245,8 +247,10 @@ Account ReadTrace(const std::string& port, const std::vector<TraceLine>& lines, 
       Step* step = current();
       switch (rule->act) {
         case Act::CallStart:
-        case Act::Group:
           break;
+        case Act::Group:
+          leading.push_back(line);
+          continue;
         case Act::CallFinish:
           if (lookupRefusalPending) {
             lookupRefusalPending = false;
@@ -273,6 +277,7 @@ Account ReadTrace(const std::string& port, const std::vector<TraceLine>& lines, 
             refusal.verdict = "refused";
             refusal.detail = "not a port that leads to a network device (a local, file or special port)";
             refusal.startMs = line.ms;
+            refusal.lines.swap(leading);
             account.steps.push_back(refusal);
           }
           break;
@@ -289,6 +294,7 @@ Account ReadTrace(const std::string& port, const std::vector<TraceLine>& lines, 
           next.reader = rule->reader;
           next.what = rule->what;
           next.startMs = line.ms;
+          next.lines.swap(leading);
           account.steps.push_back(next);
           break;
         }
@@ -350,6 +356,13 @@ Account ReadTrace(const std::string& port, const std::vector<TraceLine>& lines, 
     } else if (!placed) {
       account.unplaced.push_back(line);
     }
+  }
+  // An entry point that led into no reader (the trace ended first).
+  if (!leading.empty() && !account.steps.empty()) {
+    std::vector<TraceLine>& last = account.steps.back().lines;
+    last.insert(last.end(), leading.begin(), leading.end());
+  } else {
+    account.unplaced.insert(account.unplaced.end(), leading.begin(), leading.end());
   }
 
   // Each step lasts until the next one begins; the last until the call ended.
