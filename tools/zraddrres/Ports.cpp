@@ -132,7 +132,8 @@ bool WriteReport(const std::string& path, const std::vector<Result>& results) {
     std::fprintf(stderr, "zraddrres: ports: cannot write %s\n", path.c_str());
     return false;
   }
-  std::fprintf(stderr, "zraddrres: ports: wrote %s (%zu ports)\n", path.c_str(), results.size());
+  std::fprintf(stderr, "zraddrres: ports: wrote %s (%zu port%s)\n", path.c_str(), results.size(),
+               results.size() == 1 ? "" : "s");
   return true;
 }
 
