@@ -4,7 +4,9 @@
 # GoogleTest, Google Benchmark, CLI11, nlohmann/json, hyperfine, the
 # ja_JP.UTF-8 locale (code page 932 under Wine), iproute2 (test namespaces),
 # and the SMB pieces: Samba's libnetapi (the POSIX client of share lists, found
-# through pkg-config), its smbd and impacket's SMB server (the test peers).
+# through pkg-config), its smbd and impacket's SMB server (the test peers),
+# and the headless browser of the HTML report's test: chromium, its driver
+# and selenium.
 set -euo pipefail
 
 need=()
@@ -33,6 +35,9 @@ have_cmd pkg-config || need+=(pkg-config)
 have_file /usr/include/samba-4.0/netapi.h || need+=(samba-dev)
 have_cmd smbd || have_file /usr/sbin/smbd || need+=(samba)
 /usr/bin/python3 -c 'import impacket.smbserver' >/dev/null 2>&1 || need+=(python3-impacket)
+have_cmd chromium || need+=(chromium)
+have_cmd chromedriver || need+=(chromium-driver)
+/usr/bin/python3 -c 'import selenium' >/dev/null 2>&1 || need+=(python3-selenium)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "install-deps: installing ${need[*]}"

@@ -152,6 +152,14 @@ bool PrintsTo(const PrinterEntry& printer, const std::string& port) {
   return false;
 }
 
+bool StoreHolds(const std::string& port) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  bool held = RegQueryValueExA(key, port.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return held;
+}
+
 bool IsStoreSetting(const std::string& name) {
   return std::any_of(std::begin(kStoreSettings), std::end(kStoreSettings),
                      [&](const char* s) { return Folded(name) == Folded(s); });

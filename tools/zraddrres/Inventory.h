@@ -42,6 +42,8 @@ bool SameName(const std::string& a, const std::string& b);
 
 // A name without case, as CString upper-cases it: a key for finding names.
 std::string FoldedName(const std::string& name);
+// Whether the address store holds a value named exactly like the port.
+bool StoreHolds(const std::string& port);
 
 // The PNS settings kept beside the entries in the store's key ("PNS",
 // "PNSServer", "PNSDeviceAddress"): not recorded addresses.

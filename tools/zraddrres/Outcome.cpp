@@ -25,14 +25,41 @@ namespace zrtool {
 
 namespace {
 
+class Capture;
+
 // The lines the library writes on the thread that resolves a port. Lines of
 // the lookup workers are left out: the caller's own lines say how each lookup
 // ended.
-thread_local std::vector<std::string>* t_lines = nullptr;
+thread_local Capture* t_capture = nullptr;
+
+class Capture {
+ public:
+  Capture() : m_start(std::chrono::steady_clock::now()) { t_capture = this; }
+  ~Capture() { t_capture = nullptr; }
+  // Stamped on arrival: the time between two lines is the time the library
+  // spent between writing them.
+  void Add(unsigned long level, const char* text) {
+    TraceLine line;
+    line.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_start).count();
+    line.level = level;
+    line.text = text;
+    m_lines.push_back(std::move(line));
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const TraceLine& line : m_lines) texts.push_back(line.text);
+    return texts;
+  }
+  std::vector<TraceLine> Take() { return std::move(m_lines); }
+
+ private:
+  std::chrono::steady_clock::time_point m_start;
+  std::vector<TraceLine> m_lines;
+};
 
 void Listen(void* echo, ZrLoggingEvent event, const char* name, unsigned long level, const char* text) {
   if (event != ZRLOGGING_EVENT_WRITE) return;
-  if (t_lines) t_lines->emplace_back(text);
+  if (t_capture) t_capture->Add(level, text);
   if (echo) {
     static std::mutex mutex;
     std::lock_guard<std::mutex> lock(mutex);
@@ -44,16 +71,6 @@ class Listening {
  public:
   explicit Listening(bool echo) { ZrLoggingSetHook(&Listen, echo ? this : nullptr); }
   ~Listening() { ZrLoggingSetHook(nullptr, nullptr); }
-};
-
-class Capture {
- public:
-  Capture() { t_lines = &m_lines; }
-  ~Capture() { t_lines = nullptr; }
-  const std::vector<std::string>& Lines() const { return m_lines; }
-
- private:
-  std::vector<std::string> m_lines;
 };
 
 bool StartsWith(const std::string& text, const char* head) { return text.compare(0, std::strlen(head), head) == 0; }
@@ -84,14 +101,6 @@ std::string Joined(const std::vector<std::string>& names) {
   std::string text;
   for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
   return text;
-}
-
-bool StoreHolds(const std::string& port) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, c_lpszKeyPath_AddrRes, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  bool held = RegQueryValueExA(key, port.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return held;
 }
 
 // Reads the library's own account of one call. The first class that applies
@@ -227,12 +236,13 @@ void ResolveOne(const std::string& port, Entry entry, bool silent, Resolvers& re
   if (out.resolved) {
     out.address.assign(address, address.GetLength());
     // The fallback runs last, only when every reader came back empty.
-    for (const std::string& line : capture.Lines()) {
+    for (const std::string& line : capture.Texts()) {
       if (StartsWith(line, "GetAddressFromRegistry() start!! : ")) out.fromStore = true;
     }
   } else {
-    Explain(port, capture.Lines(), leavesSilent && !silent, out);
+    Explain(port, capture.Texts(), leavesSilent && !silent, out);
   }
+  out.trace = capture.Take();
   slot.out = out;
   slot.ranSilent = silent;
   slot.leavesSilent = leavesSilent;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tools/zraddrres/Commands.h"
+#include "tools/zraddrres/TraceSteps.h"
 
 namespace zrtool {
 
@@ -43,6 +44,7 @@ struct Outcome {
   std::string detail;  // for a person, ANSI text (it names ports and hosts)
   std::string host;    // name-server-silent, name-not-found: the host name the lookup was for
   bool fromStore = false;  // resolved by the stored-address fallback: no reader found it
+  std::vector<TraceLine> trace;  // the library's lines on the resolving thread, stamped as they came
 };
 
 struct OrderedRun {

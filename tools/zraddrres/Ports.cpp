@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -18,10 +19,13 @@
 #include <ZrAddrResolution.h>
 
 #include "platform/Console.h"
+#include "platform/RegApply.h"
 #include "tools/zraddrres/Commands.h"
+#include "tools/zraddrres/Explain.h"
 #include "tools/zraddrres/Inventory.h"
 #include "tools/zraddrres/Outcome.h"
 #include "tools/zraddrres/Registry.h"
+#include "tools/zraddrres/Report.h"
 #include "tools/zraddrres/Text.h"
 
 namespace zrtool {
@@ -92,6 +96,57 @@ void PrintTable(const std::vector<Result>& results) {
   }
 }
 
+nlohmann::json RowJson(const Result& r) {
+  const Outcome& o = r.outcome;
+  nlohmann::json row = {{"port", ToUtf8(r.entry.port)},
+                        {"monitor", ToUtf8(r.entry.monitor)},
+                        {"resolved", o.resolved},
+                        {"address", o.resolved ? nlohmann::json(ToUtf8(o.address)) : nlohmann::json(nullptr)},
+                        {"kind", o.kind},
+                        {"kindName", KindName(o.kind)},
+                        {"milliseconds", o.milliseconds}};
+  if (!o.resolved) {
+    row["reason"] = ReasonCode(o.reason);
+    row["detail"] = ToUtf8(o.detail);
+  }
+  return row;
+}
+
+// The page, written whole or not at all: a half-written report would pass
+// for an inventory with fewer ports.
+bool WriteReport(const std::string& path, const std::vector<Result>& results) {
+  nlohmann::json rows = nlohmann::json::array();
+  for (const Result& r : results) {
+    nlohmann::json row = RowJson(r);
+    row["account"] = AccountJson(r.entry.port, r.outcome);
+    rows.push_back(row);
+  }
+  nlohmann::json data = {{"rows", rows},
+                         {"registry", ToUtf8(zrplatform::RegistryLocation(true, true))},
+                         {"line", WindowsLineName()}};
+  const std::string page = HtmlReport(data);
+  const std::string partial = path + ".partial";
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    out.write(page.data(), static_cast<std::streamsize>(page.size()));
+    out.close();
+    if (!out) {
+      std::remove(partial.c_str());
+      std::fprintf(stderr, "zraddrres: ports: cannot write %s\n", path.c_str());
+      return false;
+    }
+  }
+  std::remove(path.c_str());
+  if (std::rename(partial.c_str(), path.c_str()) != 0) {
+    std::remove(partial.c_str());
+    std::fprintf(stderr, "zraddrres: ports: cannot write %s\n", path.c_str());
+    return false;
+  }
+  std::fprintf(stderr, "zraddrres: ports: wrote %s (%zu port%s)\n", path.c_str(), results.size(),
+               results.size() == 1 ? "" : "s");
+  return true;
+}
+
 }  // namespace
 
 int Ports(const PortsOptions& options) {
@@ -110,24 +165,11 @@ int Ports(const PortsOptions& options) {
   bool all = true;
   for (const Result& r : results) all = all && r.outcome.resolved;
   if (options.spooler) AddSpoolerOnlyPorts(results);
+  if (!options.html.empty() && !WriteReport(options.html, results)) return 1;
   switch (options.format) {
     case Format::Json: {
       nlohmann::json out = nlohmann::json::array();
-      for (const Result& r : results) {
-        const Outcome& o = r.outcome;
-        nlohmann::json row = {{"port", ToUtf8(r.entry.port)},
-                              {"monitor", ToUtf8(r.entry.monitor)},
-                              {"resolved", o.resolved},
-                              {"address", o.resolved ? nlohmann::json(ToUtf8(o.address)) : nlohmann::json(nullptr)},
-                              {"kind", o.kind},
-                              {"kindName", KindName(o.kind)},
-                              {"milliseconds", o.milliseconds}};
-        if (!o.resolved) {
-          row["reason"] = ReasonCode(o.reason);
-          row["detail"] = ToUtf8(o.detail);
-        }
-        out.push_back(row);
-      }
+      for (const Result& r : results) out.push_back(RowJson(r));
       std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
       break;
     }

@@ -9,6 +9,7 @@
 #include "platform/Console.h"
 #include "tools/zraddrres/Audit.h"
 #include "tools/zraddrres/Commands.h"
+#include "tools/zraddrres/Explain.h"
 #include "tools/zraddrres/Missing.h"
 #include "tools/zraddrres/NetWareStandIn.h"
 #include "tools/zraddrres/Ports.h"
@@ -47,6 +48,12 @@ int main(int argc, char** argv) {
       ->add_option("--netware-network", netwareNetwork,
                    "Answer NetWare lookups with the client stand-in, from this described network")
       ->check(CLI::ExistingFile);
+
+  zrtool::ExplainOptions explain;
+  CLI::App* explainCommand = app.add_subcommand(
+      "explain", "Show every reader the library tried for each port, what came of it, and the answer");
+  explainCommand->add_option("ports", explain.ports, "Port names as the spooler shows them")->required();
+  explainCommand->add_flag("--json", explain.json, "Print the accounts as JSON");
 
   zrtool::LookupOptions host;
   CLI::App* hostCommand = app.add_subcommand("host", "Look a host name up on a worker bounded by a time-out");
@@ -93,6 +100,8 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   bool noProgress = false;
   portsCommand->add_flag("--no-progress", noProgress, "No progress bar, even on a terminal");
+  portsCommand->add_option("--html", ports.html,
+                           "Also write the inventory as one self-contained page, each port with its explain account");
 
   std::string sharesServer;
   bool sharesJson = false;
@@ -168,6 +177,7 @@ int main(int argc, char** argv) {
   std::vector<std::string*> texts = {&host.text, &reverse.text, &pns.name, &printerName, &sharesServer, &exportKey};
   texts.push_back(&who.target);
   for (std::string& port : resolve.ports) texts.push_back(&port);
+  for (std::string& port : explain.ports) texts.push_back(&port);
   for (std::string& argument : storeArguments) texts.push_back(&argument);
   if (!zrtool::ArgumentsToAnsi(command, texts)) return 2;
   if (int status = zrtool::UseRegistryOption(registryFile, command)) return status;
@@ -177,6 +187,7 @@ int main(int argc, char** argv) {
     resolve.entry = ipOnly ? zrtool::Entry::IP : ipxOnly ? zrtool::Entry::IPX : zrtool::Entry::Full;
     return zrtool::Resolve(resolve);
   }
+  if (*explainCommand) return zrtool::Explain(explain);
   if (*portsCommand) {
     ports.format = portsJson ? zrtool::Format::Json : portsCsv ? zrtool::Format::Csv : zrtool::Format::Table;
     ports.progress = !noProgress;

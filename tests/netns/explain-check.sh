@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Run by run-in-netns.sh inside the namespace, against tool-order-zone.txt:
+# zraddrres explain of a port whose host name the name server leaves
+# unanswered, of the port after it on the same object, and of a mistyped name.
+#
+#   explain-check.sh WORK-FOLDER TOOL [EMULATOR...]
+set -uo pipefail
+
+work=$1
+shift
+tool=("${@:2}" "$1")
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work" || exit 1
+export ZRADDRRES_REGISTRY=$work/registry
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+z() { "${tool[@]}" "$@"; }
+
+monitor='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Monitors\HP Standard TCP/IP Port\Ports'
+settings='HKEY_LOCAL_MACHINE\Software\ZrAddrRes'
+{
+  printf 'REGEDIT4\n\n'
+  printf '[%s]\n"GetIPAddress Timeout"=dword:00000001\n\n' "$settings"
+  printf '[%s\\Basement]\n"IPAddress"=""\n"HostName"="basement.printers.zrtest"\n\n' "$monitor"
+  printf '[%s\\Annex]\n"IPAddress"=""\n"HostName"="annex.printers.zrtest"\n\n' "$monitor"
+} >site.reg
+cleanup() {
+  printf 'REGEDIT4\n\n[-%s\\Basement]\n[-%s\\Annex]\n[-%s]\n' "$monitor" "$monitor" "$settings" >"$work/cleanup.reg"
+  (cd "$work" && z reg import cleanup.reg >/dev/null 2>&1)
+}
+trap cleanup EXIT
+z reg import site.reg >/dev/null || { echo "FAIL: reg import" >&2; exit 1; }
+
+# Basement times out; Annex, on the same object after it, is not looked up.
+out=$(z explain --json Basement Annex)
+status=$?
+[ $status -eq 1 ] || fail "explain with a silent name: exit $status"
+python3 -c '
+import json, sys
+accounts = json.loads(sys.argv[1])
+assert [a["port"] for a in accounts] == ["Basement", "Annex"], accounts
+def hp(account):
+    steps = [s for s in account["steps"] if s["reader"] == "GetIPAddressFromHPStandardTCPIPPort"]
+    assert len(steps) == 1, account
+    return steps[0]
+basement, annex = accounts
+step = hp(basement)
+assert step["verdict"] == "timed-out", step
+lookup = step["lookups"][0]
+assert lookup["host"] == "basement.printers.zrtest" and lookup["outcome"] == "timed-out", lookup
+assert lookup["timeout"]["seconds"] == 1 and lookup["timeout"]["value"] == "GetIPAddress Timeout", lookup
+# The wait shows in the step time: about the second the registry asks for.
+assert 900 <= step["milliseconds"] <= 10000, step
+assert basement["reason"] == "name-server-silent", basement
+step = hp(annex)
+assert step["verdict"] == "refused-after-time-out", step
+assert step["lookups"][0]["outcome"] == "refused-after-time-out", step
+assert annex["reason"] == "name-server-silent", annex
+' "$out" || fail "explain --json Basement Annex: $out"
+
+out=$(z explain Basement)
+grep -q 'timed-out: host name basement.printers.zrtest: the lookup timed out' <<<"$out" || fail "explain text: $out"
+grep -q 'time-out 1 s from "GetIPAddress Timeout" under HKEY_LOCAL_MACHINE' <<<"$out" || fail "explain text: $out"
+
+# A mistyped name: looked up as a host name by the remote-port reader, not
+# found, and configured nowhere: an error, not an account.
+err=$(z explain FrontDsk 2>&1 >/dev/null)
+status=$?
+[ $status -eq 1 ] || fail "explain of an unknown port: exit $status"
+grep -q '^zraddrres: explain: no port named FrontDsk' <<<"$err" || fail "explain of an unknown port: $err"
+
+[ $failures -eq 0 ] || exit 1
+echo "explain check: passed"
