@@ -6,18 +6,7 @@
 #   explain-check.sh WORK-FOLDER TOOL [EMULATOR...]
 set -uo pipefail
 
-work=$1
-shift
-tool=("${@:2}" "$1")
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-export ZRADDRRES_REGISTRY=$work/registry
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/tool-check-setup.sh" "$@"
 z() { "${tool[@]}" "$@"; }
 
 monitor='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Monitors\HP Standard TCP/IP Port\Ports'
@@ -73,5 +62,4 @@ status=$?
 [ $status -eq 1 ] || fail "explain of an unknown port: exit $status"
 grep -q '^zraddrres: explain: no port named FrontDsk' <<<"$err" || fail "explain of an unknown port: $err"
 
-[ $failures -eq 0 ] || exit 1
-echo "explain check: passed"
+finish "explain"

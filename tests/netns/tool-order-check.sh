@@ -6,20 +6,7 @@
 #   tool-order-check.sh WORK-FOLDER TOOL [EMULATOR...]
 set -uo pipefail
 
-work=$1
-shift
-tool=("${@:2}" "$1")
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-# Natively the registry is this test's own pair of files; under Wine the
-# prefix's registry, where the keys are removed again on the way out.
-export ZRADDRRES_REGISTRY=$work/registry
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/tool-check-setup.sh" "$@"
 z() { "${tool[@]}" "$@"; }
 
 monitor='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Monitors\HP Standard TCP/IP Port\Ports'
@@ -110,5 +97,4 @@ z host --timeout -5 annex.printers.zrtest >/dev/null 2>&1
 status=$?
 [ $status -eq 2 ] || fail "host --timeout -5: exit $status"
 
-[ $failures -eq 0 ] || exit 1
-echo "tool order check: passed"
+finish "tool order"

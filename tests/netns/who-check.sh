@@ -7,18 +7,7 @@
 #   who-check.sh WORK-FOLDER TOOL [EMULATOR...]
 set -uo pipefail
 
-work=$1
-shift
-tool=("${@:2}" "$1")
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-export ZRADDRRES_REGISTRY=$work/registry
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/tool-check-setup.sh" "$@"
 z() { "${tool[@]}" "$@" --registry site.reg; }
 
 monitor='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Monitors\HP Standard TCP/IP Port\Ports'
@@ -74,5 +63,4 @@ code=$?
 grep -Eq '^unresolved +Blank +Blank +10\.1\.0\.33 +- +no reader finds an address for the port now; only the store does$' \
   <<<"$out" || fail "store check: Blank is not unresolved: $out"
 
-[ $failures -eq 0 ] || exit 1
-echo "who check: passed"
+finish "who"
