@@ -177,15 +177,9 @@ const std::chrono::microseconds kSpin(100);
 // the logical thread it was meant for.
 std::atomic<DWORD> g_nextThreadId{0x80000000u};
 
-void RunLogicalThread(ThreadRecord* thread) {
-  SpinBriefly([thread] { return thread->running.load(); }, kSpin);
-  {
-    std::unique_lock<std::mutex> lock(thread->mutex);
-    thread->changed.wait(lock, [thread] { return thread->suspendCount == 0; });
-  }
-  t_logicalThreadId = thread->threadId;
-  DWORD code = thread->start(thread->parameter);
-  t_logicalThreadId = 0;
+// A logical thread's end, whether it ran or could never be carried: its
+// message queue goes, its waiters are told, and its own reference is let go.
+void Finish(ThreadRecord* thread, DWORD code) {
   {
     Queues& queues = MessageQueues();
     std::lock_guard<std::mutex> lock(queues.mutex);
@@ -201,6 +195,18 @@ void RunLogicalThread(ThreadRecord* thread) {
   // sleep again on the lock. The record lives on: this thread holds it.
   thread->changed.notify_all();
   Release(thread);
+}
+
+void RunLogicalThread(ThreadRecord* thread) {
+  SpinBriefly([thread] { return thread->running.load(); }, kSpin);
+  {
+    std::unique_lock<std::mutex> lock(thread->mutex);
+    thread->changed.wait(lock, [thread] { return thread->suspendCount == 0; });
+  }
+  t_logicalThreadId = thread->threadId;
+  DWORD code = thread->start(thread->parameter);
+  t_logicalThreadId = 0;
+  Finish(thread, code);
 }
 
 // System threads waiting for a logical thread to carry. Never destroyed:
@@ -321,19 +327,7 @@ DWORD ResumeThread(HANDLE handle) {
   }
   if (carry && !Carry(thread, thread->stackSize)) {
     // No system thread to run it: it ends without having run, so no wait on it hangs.
-    Queues& queues = MessageQueues();
-    {
-      std::lock_guard<std::mutex> lock(queues.mutex);
-      queues.byThread.erase(thread->threadId);
-    }
-    {
-      std::lock_guard<std::mutex> lock(thread->mutex);
-      thread->finished = true;
-      thread->exitCode = ERROR_NOT_ENOUGH_MEMORY;
-      thread->ended.store(true);
-      thread->changed.notify_all();
-    }
-    Release(thread);
+    Finish(thread, ERROR_NOT_ENOUGH_MEMORY);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return static_cast<DWORD>(-1);
   }
