@@ -1,12 +1,12 @@
 // A host-name lookup on a worker bounded by a time-out, against the same
 // lookup made directly, for a name from the hosts file: idle, and with one
-// and with both cores kept busy by other threads (the argument), where the
+// and with both cores kept busy by other processes (the argument), where the
 // hand-over between caller and worker competes for the time they need.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 
-#include "bench/BusyCores.h"
+#include "tests/support/posix/BusyCores.h"
 #include "platform/Modules.h"
 #include "platform/Sockets.h"
 #include "resolver/ZrAddrResolution.h"
@@ -18,7 +18,7 @@ const char kName[] = "localhost";
 void BM_GetIPAddressFromHostName(benchmark::State& state) {
   CZrAddrResolution resolver;
   CString address;
-  zrbench::BusyCores busy(static_cast<int>(state.range(0)));
+  zrtest::BusyCores busy(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     unsigned long result = resolver.GetIPAddressFromHostName(kName, address, 5000);
     if (result != 0) state.SkipWithError("lookup failed");
@@ -31,7 +31,7 @@ void BM_DirectGetaddrinfoGetnameinfo(benchmark::State& state) {
   auto getAddrInfo = reinterpret_cast<zrplatform::GetAddrInfoFn>(GetProcAddress(ws2, "getaddrinfo"));
   auto freeAddrInfo = reinterpret_cast<zrplatform::FreeAddrInfoFn>(GetProcAddress(ws2, "freeaddrinfo"));
   auto getNameInfo = reinterpret_cast<zrplatform::GetNameInfoFn>(GetProcAddress(ws2, "getnameinfo"));
-  zrbench::BusyCores busy(static_cast<int>(state.range(0)));
+  zrtest::BusyCores busy(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     addrinfo hints = {};
     hints.ai_flags = AI_PASSIVE;

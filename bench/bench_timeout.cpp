@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench/BusyCores.h"
+#include "tests/support/posix/BusyCores.h"
 #include "resolver/ZrAddrResolution.h"
 #include "tests/support/FakeNameService.h"
 #include "tests/support/RegistryFixture.h"
@@ -36,7 +36,7 @@ void BM_TimeOutKept(benchmark::State& state) {
   zrtest::RegistrySandbox registry;
   zrtest::FakeNameService names;
   names.Block("dead.example");
-  zrbench::BusyCores busy(static_cast<int>(state.range(1)));
+  zrtest::BusyCores busy(static_cast<int>(state.range(1)));
   std::vector<double> overshoot;  // ms past T
   std::mutex mutex;
   for (auto _ : state) {

@@ -9,16 +9,17 @@
 // see, whichever system thread carries it.
 #include "platform/Threads.h"
 
+#include <sched.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 #include <cstdio>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <limits.h>
 #include <mutex>
 #include <thread>
@@ -197,7 +198,9 @@ void Finish(ThreadRecord* thread, DWORD code) {
   Release(thread);
 }
 
-void RunLogicalThread(ThreadRecord* thread) {
+// Runs a logical thread on the calling system thread and gives its exit code;
+// its end is told by Finish.
+DWORD RunLogicalThread(ThreadRecord* thread) {
   SpinBriefly([thread] { return thread->running.load(); }, kSpin);
   {
     std::unique_lock<std::mutex> lock(thread->mutex);
@@ -206,17 +209,33 @@ void RunLogicalThread(ThreadRecord* thread) {
   t_logicalThreadId = thread->threadId;
   DWORD code = thread->start(thread->parameter);
   t_logicalThreadId = 0;
-  Finish(thread, code);
+  return code;
 }
 
-// System threads waiting for a logical thread to carry. Never destroyed:
-// parked threads may still look at it while the process exits.
+// A system thread waiting for a logical thread to carry: its own slot, so a
+// hand-over wakes exactly the thread it is meant for. Records are reused,
+// never freed, so a late notify always reaches a live object.
+struct Carrier {
+  pid_t tid = 0;
+  cpu_set_t allowed;           // its own cores, as it started
+  std::atomic<int> core{-1};   // where it last parked
+  std::atomic<bool> gathered{false};
+  std::mutex mutex;
+  std::condition_variable handed;
+  std::atomic<ThreadRecord*> next{nullptr};
+  Carrier* spare = nullptr;  // the free list's link
+};
+
+// The system threads ready for work, last parked first: the newest is the
+// one most likely still running, on the core its caller uses, with its stack
+// warm, so a caller that starts one lookup after another usually hands each
+// to the thread that just ended the last without waking anything, and the
+// others are left to time out. Never destroyed: parked threads may still
+// look at it while the process exits.
 struct Parking {
   std::mutex mutex;
-  std::condition_variable arrived;
-  std::deque<ThreadRecord*> waiting;  // logical threads handed over, not yet taken
-  int idle = 0;                       // system threads parked right now
-  std::atomic<int> handedOver{0};     // waiting.size(), for a look without the lock
+  std::vector<Carrier*> ready;
+  Carrier* spare = nullptr;  // records of system threads that have ended
 };
 Parking& ThreadParking() {
   static Parking* parking = new Parking;
@@ -225,42 +244,104 @@ Parking& ThreadParking() {
 
 // How long an idle system thread waits for work before it ends, and how many may wait.
 const auto kParkTime = std::chrono::seconds(5);
-const int kMaxParked = 32;
+const size_t kMaxParked = 32;
+
+// Waits for a hand-over to this carrier; null when none came in time and the
+// carrier has left the ready list.
+ThreadRecord* AwaitHandOver(Carrier& carrier) {
+  SpinBriefly([&carrier] { return carrier.next.load() != nullptr; }, kSpin);
+  {
+    std::unique_lock<std::mutex> lock(carrier.mutex);
+    if (carrier.handed.wait_for(lock, kParkTime, [&carrier] { return carrier.next.load() != nullptr; }))
+      return carrier.next.exchange(nullptr);
+  }
+  Parking& parking = ThreadParking();
+  {
+    std::lock_guard<std::mutex> lock(parking.mutex);
+    auto self = std::find(parking.ready.begin(), parking.ready.end(), &carrier);
+    if (self != parking.ready.end()) {
+      parking.ready.erase(self);
+      return nullptr;
+    }
+  }
+  // Taken off the list just now: the hand-over is on its way.
+  std::unique_lock<std::mutex> lock(carrier.mutex);
+  carrier.handed.wait(lock, [&carrier] { return carrier.next.load() != nullptr; });
+  return carrier.next.exchange(nullptr);
+}
 
 void* CarryThreads(void* argument) {
   ThreadRecord* thread = static_cast<ThreadRecord*>(argument);
   Parking& parking = ThreadParking();
-  for (;;) {
-    RunLogicalThread(thread);
-    std::unique_lock<std::mutex> lock(parking.mutex);
-    if (parking.idle >= kMaxParked) return nullptr;
-    ++parking.idle;
-    lock.unlock();
-    SpinBriefly([&parking] { return parking.handedOver.load() > 0; }, kSpin);
-    lock.lock();
-    bool handed = parking.arrived.wait_for(lock, kParkTime, [&parking] { return !parking.waiting.empty(); });
-    --parking.idle;
-    if (!handed) return nullptr;
-    thread = parking.waiting.front();
-    parking.waiting.pop_front();
-    --parking.handedOver;
+  Carrier* carrier = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(parking.mutex);
+    if (parking.spare != nullptr) {
+      carrier = parking.spare;
+      parking.spare = carrier->spare;
+    }
   }
+  if (carrier == nullptr) carrier = new Carrier;
+  carrier->tid = static_cast<pid_t>(syscall(SYS_gettid));
+  if (sched_getaffinity(0, sizeof carrier->allowed, &carrier->allowed) != 0) CPU_ZERO(&carrier->allowed);
+  while (thread != nullptr) {
+    DWORD code = RunLogicalThread(thread);
+    // Ready before the end is told: the waiter it wakes may start the next
+    // thread at once, and then finds this one rather than waking another.
+    bool parked = false;
+    {
+      std::lock_guard<std::mutex> lock(parking.mutex);
+      if (parking.ready.size() < kMaxParked) {
+        parking.ready.push_back(carrier);
+        parked = true;
+      }
+    }
+    carrier->core.store(sched_getcpu());
+    Finish(thread, code);
+    thread = parked ? AwaitHandOver(*carrier) : nullptr;
+    if (carrier->gathered.exchange(false) && CPU_COUNT(&carrier->allowed) > 0)
+      sched_setaffinity(0, sizeof carrier->allowed, &carrier->allowed);
+  }
+  std::lock_guard<std::mutex> lock(parking.mutex);
+  carrier->spare = parking.spare;
+  parking.spare = carrier;
+  return nullptr;
+}
+
+// On a machine with no core to spare, a parked thread woken on another core
+// must take that core from a busy process, and so must its caller when it
+// ends: two wake-ups that each wait for a time slice. The caller is about to
+// sleep on this core, so the carrier is sent here, where it runs as soon as
+// the caller sleeps. Both then stay together: this costs a system call only
+// when they have drifted apart, and the carrier lets go of the core once it
+// has the thread.
+void GatherOnThisCore(Carrier& carrier) {
+  int here = sched_getcpu();
+  if (here < 0 || here == carrier.core.load()) return;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(here, &one);
+  if (sched_setaffinity(carrier.tid, sizeof one, &one) == 0) carrier.gathered.store(true);
 }
 
 // Gives the logical thread to a parked system thread, or starts a new one.
 bool Carry(ThreadRecord* thread, SIZE_T stackSize) {
   Parking& parking = ThreadParking();
-  bool handed = false;
-  {
+  Carrier* carrier = nullptr;
+  if (stackSize == 0) {
     std::lock_guard<std::mutex> lock(parking.mutex);
-    if (stackSize == 0 && parking.idle > static_cast<int>(parking.waiting.size())) {
-      parking.waiting.push_back(thread);
-      ++parking.handedOver;
-      handed = true;
+    if (!parking.ready.empty()) {
+      carrier = parking.ready.back();
+      parking.ready.pop_back();
     }
   }
-  if (handed) {
-    parking.arrived.notify_one();  // outside the lock, which the woken thread takes first
+  if (carrier != nullptr) {
+    if (!CoresToSpare()) GatherOnThisCore(*carrier);
+    {
+      std::lock_guard<std::mutex> lock(carrier->mutex);
+      carrier->next.store(thread);
+    }
+    carrier->handed.notify_one();  // outside the lock, which the woken thread takes first
     return true;
   }
   pthread_attr_t attr;

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-namespace zrbench {
+namespace zrtest {
 
 class BusyCores {
  public:
@@ -37,4 +37,4 @@ class BusyCores {
   std::vector<pid_t> children_;
 };
 
-}  // namespace zrbench
+}  // namespace zrtest
