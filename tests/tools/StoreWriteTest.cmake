@@ -40,13 +40,15 @@ expect_value(BACK 10.0.0.2)
 
 # An empty argument cannot travel in a CMake list, so these spell it out.
 function(tool_with_empty action first other)
+  set(command ${EMULATOR} ${TOOL} store ${action})
   if(first)
-    execute_process(COMMAND ${EMULATOR} ${TOOL} store ${action} "" ${other} WORKING_DIRECTORY ${WORK}
-                    RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    execute_process(COMMAND ${command} "" ${other} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE code
+                    OUTPUT_FILE ${WORK}/.tool-out ERROR_FILE ${WORK}/.tool-err)
   else()
-    execute_process(COMMAND ${EMULATOR} ${TOOL} store ${action} ${other} "" WORKING_DIRECTORY ${WORK}
-                    RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    execute_process(COMMAND ${command} ${other} "" WORKING_DIRECTORY ${WORK} RESULT_VARIABLE code
+                    OUTPUT_FILE ${WORK}/.tool-out ERROR_FILE ${WORK}/.tool-err)
   endif()
+  file(READ ${WORK}/.tool-err err)
   expect("an empty name is refused (${action}, first: ${first})" code EQUAL 2 AND err MATCHES "a name cannot be empty")
 endfunction()
 tool_with_empty(add TRUE 10.0.0.9)

@@ -7,11 +7,17 @@ file(MAKE_DIRECTORY ${WORK})
 set(ENV{ZRADDRRES_REGISTRY} ${WORK}/registry)
 
 # tool(ARGUMENTS...): runs the tool; sets code, out and err.
+# The output goes through files, not pipes: under Wine the tool's first use of
+# the window system starts a desktop process that inherits its output and
+# lives on for a second after the last program leaves, and a pipe would keep
+# every run waiting for it.
 function(tool)
   # Run in the work folder so file arguments can be relative: the Windows
   # tool would take a Unix path's leading slash for an option.
-  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} WORKING_DIRECTORY ${WORK}
-                  RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND ${EMULATOR} ${TOOL} ${ARGN} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE code
+                  OUTPUT_FILE ${WORK}/.tool-out ERROR_FILE ${WORK}/.tool-err)
+  file(READ ${WORK}/.tool-out out)
+  file(READ ${WORK}/.tool-err err)
   set(code "${code}" PARENT_SCOPE)
   set(out "${out}" PARENT_SCOPE)
   set(err "${err}" PARENT_SCOPE)
