@@ -7,7 +7,7 @@
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/tool-check-setup.sh" "$@"
-z() { "${tool[@]}" "$@"; }
+z() { run_tool "$@"; }
 
 monitor='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Monitors\HP Standard TCP/IP Port\Ports'
 settings='HKEY_LOCAL_MACHINE\Software\ZrAddrRes'

@@ -8,7 +8,7 @@
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/tool-check-setup.sh" "$@"
-z() { "${tool[@]}" "$@" --registry site.reg; }
+z() { run_tool "$@" --registry site.reg; }
 
 monitor='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print\Monitors\HP Standard TCP/IP Port\Ports'
 port() {
