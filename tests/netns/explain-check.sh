@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Run by run-in-netns.sh inside the namespace, against tool-order-zone.txt:
 # zraddrres explain of a port whose host name the name server leaves
-# unanswered, of the port after it on the same object, and of a mistyped name.
+# unanswered, of the port after it on the same object, of a mistyped name,
+# and of a NetWare queue rehearsed with the client stand-in (explain and ports).
 #
 #   explain-check.sh WORK-FOLDER TOOL [EMULATOR...]
 set -uo pipefail
@@ -19,6 +20,7 @@ settings='HKEY_LOCAL_MACHINE\Software\ZrAddrRes'
 } >site.reg
 cleanup() {
   printf 'REGEDIT4\n\n[-%s\\Basement]\n[-%s\\Annex]\n[-%s]\n' "$monitor" "$monitor" "$settings" >"$work/cleanup.reg"
+  printf '[HKEY_CURRENT_USER\\Software\\ZrAddrRes]\n"\\\\\\\\FS1\\\\Q1"=-\n' >>"$work/cleanup.reg"
   (cd "$work" && z reg import cleanup.reg >/dev/null 2>&1)
 }
 trap cleanup EXIT
@@ -61,5 +63,30 @@ err=$(z explain FrontDsk 2>&1 >/dev/null)
 status=$?
 [ $status -eq 1 ] || fail "explain of an unknown port: exit $status"
 grep -q '^zraddrres: explain: no port named FrontDsk' <<<"$err" || fail "explain of an unknown port: $err"
+
+# A NetWare queue, rehearsed with the client stand-in: the other readers of
+# a UNC name find nothing in here, and the NetWare step answers.
+printf 'primary FS1\nwhoami Admin.Sales.Acme\nserver FS1\nobject ACME_TREE_______________________ 0x7802\nobject PS1 0x0905 address 01020304:0A5C3E000001:8060\nobject Q1 0x0300 attached PS1\n' >site.txt
+out=$(z explain --json --netware-network site.txt '\\FS1\Q1')
+status=$?
+[ $status -eq 0 ] || fail "explain of a NetWare queue: exit $status: $out"
+python3 -c '
+import json, sys
+[account] = json.loads(sys.argv[1])
+assert account["resolved"] and account["address"] == "01020304:0a5c3e000001", account
+assert account["kindName"] == "NetWare", account
+netware = [s for s in account["steps"] if s["reader"] == "GetIPXAddressFromNetWarePort"]
+assert len(netware) == 1 and netware[0]["verdict"] == "answered", account["steps"]
+' "$out" || fail "explain --json of a NetWare queue: $out"
+# The inventory takes the same option: a queue recorded in the store is
+# answered by NetWare, not by the recorded address.
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\ZrAddrRes]\n"\\\\\\\\FS1\\\\Q1"="10.9.9.9"\n' >queue.reg
+z reg import queue.reg >/dev/null || fail "reg import queue.reg"
+out=$(z ports --json --no-progress --netware-network site.txt)
+python3 -c '
+import json, sys
+rows = [r for r in json.loads(sys.argv[1]) if r["port"] == "\\\\FS1\\Q1"]
+assert len(rows) == 1 and rows[0]["address"] == "01020304:0a5c3e000001" and rows[0]["kindName"] == "NetWare", rows
+' "$out" || fail "ports --netware-network: $out"
 
 finish "explain"

@@ -43,17 +43,22 @@ int main(int argc, char** argv) {
   resolveCommand->add_flag("--ipx", ipxOnly, "Only the IPX readers (GetIPXAddressFromPort)")->excludes(ipFlag);
   resolveCommand->add_flag("--json", resolve.json, "Print the results as JSON");
   resolveCommand->add_flag("--trace", resolve.trace, "Show the library's trace of each call on standard error");
+  // The commands that resolve ports can rehearse a NetWare site.
   std::string netwareNetwork;
-  resolveCommand
-      ->add_option("--netware-network", netwareNetwork,
-                   "Answer NetWare lookups with the client stand-in, from this described network")
-      ->check(CLI::ExistingFile);
+  auto addNetWareOption = [&netwareNetwork](CLI::App* command) {
+    command
+        ->add_option("--netware-network", netwareNetwork,
+                     "Answer NetWare lookups with the client stand-in, from this described network")
+        ->check(CLI::ExistingFile);
+  };
+  addNetWareOption(resolveCommand);
 
   zrtool::ExplainOptions explain;
   CLI::App* explainCommand = app.add_subcommand(
       "explain", "Show every reader the library tried for each port, what came of it, and the answer");
   explainCommand->add_option("ports", explain.ports, "Port names as the spooler shows them")->required();
   explainCommand->add_flag("--json", explain.json, "Print the accounts as JSON");
+  addNetWareOption(explainCommand);
 
   zrtool::LookupOptions host;
   CLI::App* hostCommand = app.add_subcommand("host", "Look a host name up on a worker bounded by a time-out");
@@ -102,6 +107,7 @@ int main(int argc, char** argv) {
   portsCommand->add_flag("--no-progress", noProgress, "No progress bar, even on a terminal");
   portsCommand->add_option("--html", ports.html,
                            "Also write the inventory as one self-contained page, each port with its explain account");
+  addNetWareOption(portsCommand);
 
   std::string sharesServer;
   bool sharesJson = false;
@@ -182,8 +188,9 @@ int main(int argc, char** argv) {
   if (!zrtool::ArgumentsToAnsi(command, texts)) return 2;
   if (int status = zrtool::UseRegistryOption(registryFile, command)) return status;
 
+  if (!netwareNetwork.empty() && !zrtool::UseNetWareStandIn(netwareNetwork, *resolveCommand && resolve.trace))
+    return 2;
   if (*resolveCommand) {
-    if (!netwareNetwork.empty() && !zrtool::UseNetWareStandIn(netwareNetwork, resolve.trace)) return 2;
     resolve.entry = ipOnly ? zrtool::Entry::IP : ipxOnly ? zrtool::Entry::IPX : zrtool::Entry::Full;
     return zrtool::Resolve(resolve);
   }
