@@ -24,6 +24,7 @@ file(WRITE ${WORK}/mine.reg "REGEDIT4\n\n[${ports}\\Mine-Desk]\n\"IPAddress\"=\"
 file(WRITE ${WORK}/site.reg "REGEDIT4\n\n[${ports}\\Site-Lobby]\n\"IPAddress\"=\"10.1.0.5\"\n\"HostName\"=\"\"\n\n[${ports}\\Site-Dock]\n\"IPAddress\"=\"\"\n\"HostName\"=\"10.1.0.7\"\n\n[${store}]\n\"Site-Recorded\"=\"10.1.0.9\"\n")
 # Malformed at its fourth line.
 file(WRITE ${WORK}/broken.reg "REGEDIT4\n\n[${ports}\\Broken]\nnot a value line\n")
+file(WRITE ${WORK}/empty.reg "REGEDIT4\n\n[${store}]\n")
 
 tool(reg import mine.reg)
 expect("the user's registry must load" code EQUAL 0)
@@ -73,6 +74,7 @@ set(cases
     "store add refused|2|^$|.|zraddrres: store add: --registry answers from a private copy of site.reg|store|add|Site-New|10.1.0.10|--registry|site.reg"
     "reg import refused|2|^$|.|zraddrres: reg import: --registry answers from a private copy|reg|import|mine.reg|--registry|site.reg"
     "an export that does not parse|2|^$|.|zraddrres: broken.reg: line 4: |ports|--no-progress|--registry|broken.reg"
+    "an export without ports|1|^$|.|zraddrres: no port found in the export empty.reg|ports|--no-progress|--registry|empty.reg"
     "a missing export|2|^$|.|zraddrres: missing.reg: cannot be read|ports|--registry|missing.reg"
     "no file|2|^$|.|zraddrres: --registry: give the FILE|ports|--registry"
     "two files|2|^$|.|zraddrres: --registry: give one export, not site.reg and mine.reg|--registry|site.reg|ports|--registry=mine.reg")
@@ -98,6 +100,12 @@ endforeach()
 # An export is another machine's: this machine's spooler has no part in it.
 tool(ports --no-progress --registry site.reg)
 expect("ports of an export list no spooler port" NOT out MATCHES "spooler")
+
+# The page says which export it was made from, not the private copy's place.
+tool(ports --no-progress --html page.html --registry site.reg)
+expect("ports --html of an export" code EQUAL 0)
+file(READ ${WORK}/page.html page)
+expect("the page names the export" page MATCHES "the export site\\.reg")
 
 # Under Wine the registry outlives the test: take the user's keys back out.
 file(WRITE ${WORK}/cleanup.reg "REGEDIT4\n\n[-${ports}\\Mine-Desk]\n\n[${store}]\n\"Mine-Recorded\"=-\n")
