@@ -37,6 +37,11 @@ LONG UseRegistryExport(const std::string& file, std::string* error);
 // The export UseRegistryExport put in place, as given; empty when none.
 const std::string& RegistryExportInUse();
 
+// Whether the spooler answers from the private copy too. On POSIX it reads
+// the printers from the registry; on Windows it is a service of this
+// machine, which the copy does not reach.
+bool SpoolerAnswersFromTheCopy();
+
 // The backend's part: the private hives, made empty and filled with the
 // parsed operations. Also removes them at exit.
 LONG MakePrivateRegistry(const std::vector<RegOperation>& operations, std::string* error);

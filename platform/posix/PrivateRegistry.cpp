@@ -80,4 +80,9 @@ LONG MakePrivateRegistry(const std::vector<RegOperation>& operations, std::strin
   return ApplyRegOperations(operations, error, RegApplyMode::Merge);
 }
 
+bool SpoolerAnswersFromTheCopy() {
+  // The printers are read from the registry, so from the copy.
+  return true;
+}
+
 }  // namespace zrplatform

@@ -177,4 +177,9 @@ LONG MakePrivateRegistry(const std::vector<RegOperation>& operations, std::strin
   return Fill(operations, appHive ? REG_OPTION_NON_VOLATILE : REG_OPTION_VOLATILE, error);
 }
 
+bool SpoolerAnswersFromTheCopy() {
+  // The spooler service keeps its own printers; the override is this process's.
+  return false;
+}
+
 }  // namespace zrplatform

@@ -101,6 +101,22 @@ endforeach()
 tool(ports --no-progress --registry site.reg)
 expect("ports of an export list no spooler port" NOT out MATCHES "spooler")
 
+# printer asks the spooler for the printer's port. Natively the spooler reads
+# the printers from the registry, so from the export; on Windows it is this
+# machine's, which the export cannot stand in for, and the command says so.
+# The port is configured as the NT line reads it (Standard TCP/IP) and as the
+# 9x line does (TQP).
+file(WRITE ${WORK}/printer.reg "REGEDIT4\n\n[${monitors}\\Standard TCP/IP Port\\Ports\\Site-Desk]\n\"HostName\"=\"desk.site.example\"\n\n"
+     "[${monitors}\\JN TCP/IP TQP Port\\Ports]\n\"Site-Desk\"=\"desk.site.example\"\n\n"
+     "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\Site Printer]\n\"Port\"=\"Site-Desk\"\n")
+tool(printer "Site Printer" --registry printer.reg)
+if(EMULATOR)
+  expect("printer with --registry is refused on Windows" code EQUAL 2 AND
+         err MATCHES "^zraddrres: printer: this machine's spooler names a printer's port")
+else()
+  expect("printer answers from the export" code EQUAL 0 AND out MATCHES "^Site Printer\tdesk\\.site\\.example\n$")
+endif()
+
 # The page says which export it was made from, not the private copy's place.
 tool(ports --no-progress --html page.html --registry site.reg)
 expect("ports --html of an export" code EQUAL 0)

@@ -63,6 +63,13 @@ int UseRegistryOption(const std::string& file, const std::string& command) {
       return 2;
     }
   }
+  if (command == "printer" && !zrplatform::SpoolerAnswersFromTheCopy()) {
+    std::fprintf(stderr,
+                 "zraddrres: printer: this machine's spooler names a printer's port, and --registry cannot stand in "
+                 "for it; zraddrres who reads the printers of %s\n",
+                 file.c_str());
+    return 2;
+  }
   std::string error;
   if (zrplatform::UseRegistryExport(file, &error) != ERROR_SUCCESS) {
     std::fprintf(stderr, "zraddrres: %s: %s\n", file.c_str(), error.c_str());

@@ -17,7 +17,8 @@ int TakeRegistryOption(std::vector<std::string>& arguments, std::string& file);
 
 // Puts the export in place before `command` ("ports", "store add") runs.
 // 0, or 2 after saying why not: a command that only writes the registry
-// (nothing it wrote would be kept), a file that cannot be read or does not
+// (nothing it wrote would be kept), `printer` where the spooler does not
+// answer from the copy (Windows), a file that cannot be read or does not
 // parse (named with its line).
 int UseRegistryOption(const std::string& file, const std::string& command);
 
