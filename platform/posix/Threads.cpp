@@ -288,6 +288,7 @@ void* CarryThreads(void* argument) {
     DWORD code = RunLogicalThread(thread);
     // Ready before the end is told: the waiter it wakes may start the next
     // thread at once, and then finds this one rather than waking another.
+    carrier->core.store(sched_getcpu());
     bool parked = false;
     {
       std::lock_guard<std::mutex> lock(parking.mutex);
@@ -296,7 +297,6 @@ void* CarryThreads(void* argument) {
         parked = true;
       }
     }
-    carrier->core.store(sched_getcpu());
     Finish(thread, code);
     thread = parked ? AwaitHandOver(*carrier) : nullptr;
     if (carrier->gathered.exchange(false) && CPU_COUNT(&carrier->allowed) > 0)
