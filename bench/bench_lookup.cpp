@@ -6,10 +6,10 @@
 
 #include <cstring>
 
-#include "tests/support/posix/BusyCores.h"
 #include "platform/Modules.h"
 #include "platform/Sockets.h"
 #include "resolver/ZrAddrResolution.h"
+#include "tests/support/posix/BusyCores.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/posix/BusyCores.h"
 #include "resolver/ZrAddrResolution.h"
 #include "tests/support/FakeNameService.h"
 #include "tests/support/RegistryFixture.h"
+#include "tests/support/posix/BusyCores.h"
 
 namespace {
 

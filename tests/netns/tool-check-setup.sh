@@ -4,10 +4,11 @@
 #   CHECK.sh WORK-FOLDER TOOL [EMULATOR...]
 #
 # Sets: tool (the command line that runs the tool, under the emulator if
-# any) and run_tool, which runs it, a fresh work folder as the current one, ZRADDRRES_REGISTRY in it
-# (natively the check's own pair of hive files; under Wine the prefix's
-# registry, where a check removes its keys again on the way out), and fail,
-# which counts failures; a check ends with `finish NAME`.
+# any) and run_tool, which runs it, a fresh work folder as the current one,
+# ZRADDRRES_REGISTRY in it (natively the check's own pair of hive files;
+# under Wine the prefix's registry, where a check removes its keys again on
+# the way out), and fail, which counts failures; a check ends with `finish
+# NAME`.
 work=$1
 shift
 tool=("${@:2}" "$1")
