@@ -5,6 +5,7 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,10 +16,15 @@ namespace zrtest {
 class BusyCores {
  public:
   explicit BusyCores(int count) {
+    const pid_t parent = getpid();
     for (int i = 0; i < count; ++i) {
       pid_t child = fork();
       if (child == 0) {
-        // Only a loop here: the benchmark's threads were not copied, nor may
+        // Gone with the program that made it, should that end without its
+        // destructor (a crash, a failed assertion that aborts).
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(0);
+        // Only a loop here: the parent's other threads were not copied, nor may
         // their locks be taken.
         volatile unsigned long spin = 0;
         for (;;) ++spin;
