@@ -1,5 +1,6 @@
 // Socket service: the Winsock names that differ from BSD sockets.
-// On POSIX, WSAGetLastError gives Winsock's 10xxx codes for errno values.
+// On POSIX, WSAGetLastError gives the Winsock code (10xxx) of the calling
+// thread's last failed socket call, and fd_set has Winsock's shape.
 #pragma once
 
 #include "platform/Types.h"
@@ -8,7 +9,6 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <sys/select.h>
 #include <sys/socket.h>
 
 #define WSAAPI
@@ -77,6 +77,52 @@ int WSACleanup();
 int WSAGetLastError();
 void WSASetLastError(int iError);
 int closesocket(SOCKET s);
+
+// Winsock's fd_set: a count and an array of sockets. The C library's is a
+// bit set of 1,024 descriptors, and FD_SET of a higher number writes past its
+// end; this one holds any descriptor number. Its macros take the place of the
+// C library's wherever this header is included.
+#undef FD_SETSIZE
+#undef FD_SET
+#undef FD_CLR
+#undef FD_ZERO
+#undef FD_ISSET
+#define FD_SETSIZE 64
+namespace zrplatform {
+struct SocketSet {
+  unsigned int fd_count;
+  SOCKET fd_array[FD_SETSIZE];
+};
+// As Winsock's macro: a socket already in the set, or one more than the set
+// holds, is not added.
+inline void SocketSetAdd(SOCKET s, SocketSet* set) {
+  for (unsigned int i = 0; i < set->fd_count; ++i) {
+    if (set->fd_array[i] == s) return;
+  }
+  if (set->fd_count < FD_SETSIZE) set->fd_array[set->fd_count++] = s;
+}
+inline void SocketSetRemove(SOCKET s, SocketSet* set) {
+  for (unsigned int i = 0; i < set->fd_count; ++i) {
+    if (set->fd_array[i] != s) continue;
+    set->fd_array[i] = set->fd_array[--set->fd_count];
+    return;
+  }
+}
+inline bool SocketSetHas(SOCKET s, const SocketSet* set) {
+  for (unsigned int i = 0; i < set->fd_count; ++i) {
+    if (set->fd_array[i] == s) return true;
+  }
+  return false;
+}
+}  // namespace zrplatform
+#define FD_ZERO(set) ((set)->fd_count = 0)
+#define FD_SET(s, set) ::zrplatform::SocketSetAdd((s), (set))
+#define FD_CLR(s, set) ::zrplatform::SocketSetRemove((s), (set))
+#define FD_ISSET(s, set) ::zrplatform::SocketSetHas((s), (set))
+#else
+namespace zrplatform {
+typedef fd_set SocketSet;
+}
 #endif
 
 namespace zrplatform {
@@ -95,7 +141,8 @@ typedef SOCKET(WSAAPI* SocketFn)(int family, int type, int protocol);
 typedef int(WSAAPI* SetSockOptFn)(SOCKET s, int level, int name, const char* value, int length);
 typedef int(WSAAPI* SendToFn)(SOCKET s, const char* data, int length, int flags, const struct sockaddr* to,
                               int toLength);
-typedef int(WSAAPI* SelectFn)(int count, fd_set* read, fd_set* write, fd_set* except, const struct timeval* timeout);
+typedef int(WSAAPI* SelectFn)(int count, SocketSet* read, SocketSet* write, SocketSet* except,
+                              const struct timeval* timeout);
 typedef int(WSAAPI* RecvFromFn)(SOCKET s, char* data, int length, int flags, struct sockaddr* from, int* fromLength);
 typedef int(WSAAPI* CloseSocketFn)(SOCKET s);
 typedef int(WSAAPI* GetLastErrorFn)();

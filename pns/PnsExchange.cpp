@@ -131,7 +131,7 @@ int CZrAddrResolution::PnsUdpBroadcast(unsigned short port, const char* name, CS
       char buffer[zrpns::kReceiveBufferSize] = {};
       sockaddr_in from = {};
       int fromLength = static_cast<int>(sizeof from);
-      fd_set readable;
+      zrplatform::SocketSet readable;
       FD_ZERO(&readable);
       FD_SET(s, &readable);
       timeval poll = {0, 500};  // 500 microseconds

@@ -2,24 +2,23 @@
 // as the Winsock codes that Windows would report for the same failure.
 #include "platform/Sockets.h"
 
+#include <poll.h>
 #include <unistd.h>
 
-#include <sys/select.h>
-
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
-// A code set by WSASetLastError holds until the next failing system call
-// changes errno; after that, errno speaks.
+// The thread's last socket error, as Winsock keeps it: only the socket calls
+// set it, so a failing file or memory call in between cannot change what a
+// caller reads after a socket call.
 thread_local int t_socketError = 0;
 // WSAStartup calls not yet matched by WSACleanup: none, and the datagram
 // entries fail with WSANOTINITIALISED, as Windows' do.
 std::atomic<int> g_startups{0};
-thread_local int t_errnoWhenSet = 0;
 
 int WinsockErrorFromErrno(int code) {
   switch (code) {
@@ -85,12 +84,9 @@ int WSACleanup() {
   return SOCKET_ERROR;
 }
 
-int WSAGetLastError() { return errno == t_errnoWhenSet ? t_socketError : WinsockErrorFromErrno(errno); }
+int WSAGetLastError() { return t_socketError; }
 
-void WSASetLastError(int error) {
-  t_socketError = error;
-  t_errnoWhenSet = errno;
-}
+void WSASetLastError(int error) { t_socketError = error; }
 
 int closesocket(SOCKET s) {
   if (::close(s) == 0) return 0;
@@ -107,20 +103,6 @@ bool Started() {
   if (g_startups.load() > 0) return true;
   WSASetLastError(WSANOTINITIALISED);
   return false;
-}
-
-// The highest descriptor in a set, or -1.
-int HighestDescriptor(const fd_set* set) {
-  if (set == nullptr) return -1;
-  const auto* words = reinterpret_cast<const unsigned long*>(set);
-  const int bitsPerWord = static_cast<int>(8 * sizeof(unsigned long));
-  for (int word = static_cast<int>(sizeof(fd_set) / sizeof(unsigned long)) - 1; word >= 0; --word) {
-    if (words[word] == 0) continue;
-    for (int bit = bitsPerWord - 1; bit >= 0; --bit) {
-      if (words[word] & (1UL << bit)) return word * bitsPerWord + bit;
-    }
-  }
-  return -1;
 }
 
 template <typename Result>
@@ -157,18 +139,62 @@ int WSAAPI Ws2SendTo(SOCKET s, const char* data, int length, int flags, const so
   return sent >= 0 ? static_cast<int>(sent) : Failed(SOCKET_ERROR);
 }
 
-int WSAAPI Ws2Select(int, fd_set* read, fd_set* write, fd_set* except, const timeval* timeout) {
+int WSAAPI Ws2Select(int, SocketSet* read, SocketSet* write, SocketSet* except, const timeval* timeout) {
   if (!Started()) return SOCKET_ERROR;
-  // Winsock ignores the count; here it is the highest descriptor in the sets
-  // plus one. The sets are read a word at a time: a poll loop calls this
-  // thousands of times a second.
-  int count = 0;
-  for (const fd_set* set : {read, write, except}) count = std::max(count, HighestDescriptor(set) + 1);
-  // select may change its time-out; the caller's stays as it was.
-  timeval wait = {};
-  if (timeout) wait = *timeout;
-  int ready = ::select(count, read, write, except, timeout ? &wait : nullptr);
-  return ready >= 0 ? ready : Failed(SOCKET_ERROR);
+  // Winsock ignores the count and reads the sets' own. poll takes any
+  // descriptor number, where the C library's select stops at 1,024.
+  SocketSet* sets[3] = {read, write, except};
+  const short wanted[3] = {POLLIN, POLLOUT, POLLPRI};
+  // What each set's answer is made of: a closed or failed socket is
+  // readable and writable, as select reports it.
+  const short answers[3] = {POLLIN | POLLHUP | POLLERR, POLLOUT | POLLHUP | POLLERR, POLLPRI};
+  pollfd polled[3 * FD_SETSIZE];
+  nfds_t count = 0;
+  for (int which = 0; which < 3; ++which) {
+    if (sets[which] == nullptr) continue;
+    if (sets[which]->fd_count > FD_SETSIZE) {
+      WSASetLastError(WSAEINVAL);
+      return SOCKET_ERROR;
+    }
+    for (unsigned int i = 0; i < sets[which]->fd_count; ++i) {
+      polled[count++] = pollfd{sets[which]->fd_array[i], wanted[which], 0};
+    }
+  }
+  // As Winsock: no socket at all in the sets is an error, not a sleep.
+  if (count == 0) {
+    WSASetLastError(WSAEINVAL);
+    return SOCKET_ERROR;
+  }
+  timespec wait = {};
+  if (timeout) {
+    if (timeout->tv_sec < 0 || timeout->tv_usec < 0) {
+      WSASetLastError(WSAEINVAL);
+      return SOCKET_ERROR;
+    }
+    wait.tv_sec = timeout->tv_sec + timeout->tv_usec / 1000000;
+    wait.tv_nsec = (timeout->tv_usec % 1000000) * 1000;
+  }
+  int ready = ::ppoll(polled, count, timeout ? &wait : nullptr, nullptr);
+  if (ready < 0) return Failed(SOCKET_ERROR);
+  for (nfds_t i = 0; i < count; ++i) {
+    if (polled[i].revents & POLLNVAL) {
+      WSASetLastError(WSAENOTSOCK);
+      return SOCKET_ERROR;
+    }
+  }
+  // Each set keeps the sockets that are ready for it, in its own order.
+  int total = 0;
+  nfds_t next = 0;
+  for (int which = 0; which < 3; ++which) {
+    if (sets[which] == nullptr) continue;
+    unsigned int kept = 0;
+    for (unsigned int i = 0; i < sets[which]->fd_count; ++i, ++next) {
+      if (polled[next].revents & answers[which]) sets[which]->fd_array[kept++] = sets[which]->fd_array[i];
+    }
+    sets[which]->fd_count = kept;
+    total += static_cast<int>(kept);
+  }
+  return total;
 }
 
 int WSAAPI Ws2RecvFrom(SOCKET s, char* data, int length, int flags, sockaddr* from, int* fromLength) {

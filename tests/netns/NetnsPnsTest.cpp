@@ -16,6 +16,7 @@
 #include "resolver/ZrAddrResolution.h"
 #include "tests/store/StoreKeyAside.h"
 #include "tests/support/Env.h"
+#include "tests/support/HeldDescriptors.h"
 #include "tests/support/ResolverAccess.h"
 
 namespace {
@@ -132,6 +133,19 @@ TEST_F(PnsOnTheWire, OneAnswerInTheFirstAttemptResolvesAndIsRecorded) {
   EXPECT_EQ(Requests().size(), 1u);
   EXPECT_EQ(zrtest::ReadStoreValue("PNSServer").data, std::string("pns-a") + '\0');
   EXPECT_EQ(zrtest::ReadStoreValue("PNSDeviceAddress").data, std::string("192.0.2.55") + '\0');
+}
+
+// With 1,100 descriptors already open the exchange's socket is numbered
+// above what a C library's fd_set holds: the answer must be heard as with
+// none open.
+TEST_F(PnsOnTheWire, ManyOpenDescriptorsChangeNothing) {
+  zrtest::HeldDescriptors held(1100);
+  if (!held.WhyNot().empty()) GTEST_SKIP() << held.WhyNot();
+  Script({{1, 20, "PNS452 pns-a 192.0.2.55 0001"}});
+  CString address;
+  EXPECT_EQ(ZrAddrResolutionTestAccess::AddressFromPNS(m_resolver, "\\\\srv\\srv-P", address), 1);
+  EXPECT_STREQ(address, "192.0.2.55");
+  EXPECT_EQ(Requests().size(), 1u);
 }
 
 // Ten thousand malformed datagrams through the whole second the exchange

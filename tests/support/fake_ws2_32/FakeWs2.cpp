@@ -128,9 +128,9 @@ Datagrams& TheDatagrams() {
 
 thread_local int t_lastError = 0;
 
-// A small descriptor number: the caller puts it in an fd_set, whose size is
-// bounded on POSIX.
-const SOCKET kFakeSocket = 1000;
+// Above the 1,024 descriptors a C library's bit-set fd_set holds: the
+// caller's set must take any socket number, as Winsock's does.
+const SOCKET kFakeSocket = 4000;
 const int kNetworkDown = 10050;  // WSAENETDOWN
 const int kNotSocket = 10038;    // WSAENOTSOCK
 
@@ -252,7 +252,7 @@ int WSAAPI FakeSendTo(SOCKET s, const char* data, int length, int, const sockadd
 
 // Readable when a queued reply follows a request that has gone out; else the
 // wait passes as a real one would.
-int WSAAPI FakeSelect(int, fd_set*, fd_set*, fd_set*, const timeval* timeout) {
+int WSAAPI FakeSelect(int, zrplatform::SocketSet*, zrplatform::SocketSet*, zrplatform::SocketSet*, const timeval* timeout) {
   {
     Datagrams& d = TheDatagrams();
     std::lock_guard<std::mutex> lock(d.mutex);

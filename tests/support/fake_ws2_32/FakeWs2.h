@@ -27,7 +27,8 @@ hostent* WSAAPI FakeGetHostByAddr(const char* address, int length, int family);
 SOCKET WSAAPI FakeSocket(int family, int type, int protocol);
 int WSAAPI FakeSetSockOpt(SOCKET s, int level, int name, const char* value, int length);
 int WSAAPI FakeSendTo(SOCKET s, const char* data, int length, int flags, const sockaddr* to, int toLength);
-int WSAAPI FakeSelect(int count, fd_set* read, fd_set* write, fd_set* except, const timeval* timeout);
+int WSAAPI FakeSelect(int count, zrplatform::SocketSet* read, zrplatform::SocketSet* write,
+                      zrplatform::SocketSet* except, const timeval* timeout);
 int WSAAPI FakeRecvFrom(SOCKET s, char* data, int length, int flags, sockaddr* from, int* fromLength);
 int WSAAPI FakeCloseSocket(SOCKET s);
 int WSAAPI FakeWSAGetLastError(void);

@@ -33,9 +33,9 @@ FAKE_EXPORT int FakeSendToEntry(SOCKET s, const char* data, int length, int flag
 int FakeSendToEntry(SOCKET s, const char* data, int length, int flags, const sockaddr* to, int toLength) {
   return FakeSendTo(s, data, length, flags, to, toLength);
 }
-FAKE_EXPORT int FakeSelectEntry(int count, fd_set* read, fd_set* write, fd_set* except, const timeval* timeout)
+FAKE_EXPORT int FakeSelectEntry(int count, zrplatform::SocketSet* read, zrplatform::SocketSet* write, zrplatform::SocketSet* except, const timeval* timeout)
     __asm__("select");
-int FakeSelectEntry(int count, fd_set* read, fd_set* write, fd_set* except, const timeval* timeout) {
+int FakeSelectEntry(int count, zrplatform::SocketSet* read, zrplatform::SocketSet* write, zrplatform::SocketSet* except, const timeval* timeout) {
   return FakeSelect(count, read, write, except, timeout);
 }
 FAKE_EXPORT int FakeRecvFromEntry(SOCKET s, char* data, int length, int flags, sockaddr* from, int* fromLength)
