@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/Modules.h"
 #include "platform/Registry.h"
 
@@ -44,10 +45,21 @@ BOOL Fail(DWORD code) {
   return FALSE;
 }
 
+// True when the name holds a backslash of its own. A double-byte character
+// of the ANSI code page may have 0x5C as its second byte (表, ソ, 能 in 932):
+// that is part of the character, not a separator.
+bool HasBackslash(const char* name) {
+  for (const char* p = name; *p != '\0'; ++p) {
+    if (*p == '\\') return true;
+    if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ++p;
+  }
+  return false;
+}
+
 // The printer's key, or null. A backslash would reach another key than the
 // printer's own; such names are remote connections on Windows, not offered here.
 HKEY OpenPrinterKey(const char* name) {
-  if (name == nullptr || *name == '\0' || std::strchr(name, '\\') != nullptr) return nullptr;
+  if (name == nullptr || *name == '\0' || HasBackslash(name)) return nullptr;
   HKEY key = nullptr;
   std::string path = std::string(kPrintersKey) + name;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return nullptr;

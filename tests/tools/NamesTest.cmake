@@ -14,8 +14,12 @@ string(REGEX REPLACE ".* code page ([0-9]+)\n$" "\\1" acp "${err}")
 
 # mine: a name of this run's code page; foreign: one it cannot hold. Widths
 # are the columns a terminal gives them.
+# dbcs: printers whose names hold a character with 0x5C, the byte of a
+# backslash, as its second byte in code page 932.
+set(dbcs "")
 if(acp STREQUAL "932")
   set(mine "プリンタ")
+  set(dbcs "表示" "ソフト" "性能")
   set(mine_width 8)
   set(foreign "Büro")
   set(server "\\\\サーバ\\プリンタ")
@@ -39,6 +43,10 @@ file(WRITE ${WORK}/site.reg "Windows Registry Editor Version 5.00\n\n[-${store}]
      "\"Datatype\"=\"RAW\"\n")
 file(WRITE ${WORK}/cleanup.reg "Windows Registry Editor Version 5.00\n\n[-${monitor}\\${mine}]\n\n"
      "[-${monitor}\\${mine}A]\n\n[-${monitor}\\${mine}W]\n\n[-${monitor}\\P1]\n\n[-${printers}\\${mine}]\n\n[-${store}]\n")
+foreach(name IN LISTS dbcs)
+  file(APPEND ${WORK}/site.reg "\n[${printers}\\${name}]\n\"Name\"=\"${name}\"\n\"Port\"=\"LPT1:\"\n")
+  file(APPEND ${WORK}/cleanup.reg "\n[-${printers}\\${name}]\n")
+endforeach()
 # The same kind of name from the two forms Windows exports in: REGEDIT4 in
 # the code page's own bytes (${mine}A) and version 5.00 in UTF-16LE (${mine}W).
 # Copied beside the others: the Windows tool would take a path's leading slash for an option.
@@ -91,6 +99,11 @@ endforeach()
 # The printer is found by its name and its port is said to be another kind.
 tool(printer ${mine})
 expect("printer ${mine}" code EQUAL 1 AND err MATCHES "^zraddrres: printer ${mine}: its port LPT1: is not a direct TCP/IP port")
+foreach(name IN LISTS dbcs)
+  tool(printer ${name})
+  expect("printer ${name} (0x5C as its second byte)" code EQUAL 1 AND
+         err MATCHES "^zraddrres: printer ${name}: its port LPT1: is not a direct TCP/IP port")
+endforeach()
 
 tool(store add ${server} 10.0.0.1)
 expect("a UNC name in the user's script is stored" code EQUAL 0)
