@@ -19,6 +19,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <condition_variable>
 #include <limits.h>
 #include <mutex>
@@ -27,6 +29,7 @@
 #include <vector>
 
 #include "platform/Modules.h"
+#include "platform/posix/ThreadsTesting.h"
 
 void InitializeCriticalSection(LPCRITICAL_SECTION cs) {
   pthread_mutexattr_t attr;
@@ -79,6 +82,9 @@ struct ThreadRecord {
   std::atomic<bool> ended{false};
   bool carried = false;  // handed to a system thread (a suspended one is, once resumed)
   SIZE_T stackSize = 0;
+  // The cores of the thread that created it, as a system thread inherits
+  // them; empty when they could not be read.
+  cpu_set_t affinity;
   std::atomic<int> references{0};  // open handles, plus the running thread
 };
 
@@ -127,33 +133,69 @@ inline void CpuRelax() {
 // but they give their core up as soon as what they wait for is there.
 std::atomic<int> g_spinning{0};
 
+// How many cores the process may use: its CPU quota (cgroup v2's cpu.max,
+// or v1's cfs quota), rounded up; 0 when there is none.
+long QuotaCores() {
+  long long quota = -1;
+  long long period = 0;
+  if (FILE* file = std::fopen("/sys/fs/cgroup/cpu.max", "r")) {
+    char text[32] = {};
+    if (std::fscanf(file, "%31s %lld", text, &period) == 2 && std::strcmp(text, "max") != 0)
+      quota = std::atoll(text);
+    std::fclose(file);
+  } else if (FILE* file = std::fopen("/sys/fs/cgroup/cpu/cpu.cfs_quota_us", "r")) {
+    if (std::fscanf(file, "%lld", &quota) != 1) quota = -1;
+    std::fclose(file);
+    if (FILE* periodFile = std::fopen("/sys/fs/cgroup/cpu/cpu.cfs_period_us", "r")) {
+      if (std::fscanf(periodFile, "%lld", &period) != 1) period = 0;
+      std::fclose(periodFile);
+    }
+  }
+  if (quota <= 0 || period <= 0) return 0;
+  return static_cast<long>((quota + period - 1) / period);
+}
+
+long long NowMicroseconds() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 // Whether a core would stand idle for the thread awaited while the waiter
 // spins. On a busy machine a spin only burns the time slice the other
 // thread needs, so it is worth it only when the runnable tasks of the whole
-// machine (this waiter among them) leave a core free. Read from the kernel's
-// count of runnable tasks at most every 10 ms: the reading costs a few
-// system calls.
+// machine (this waiter among them) leave a core free. The cores counted are
+// those the waiter may use, which the thread it awaits shares (a thread runs
+// on its creator's cores): its affinity and the process's CPU quota, not
+// every core online. With one core to use, a spin would hold the very core
+// the other thread needs. Each reading is made at most every 10 ms: it costs
+// a few system calls.
 bool CoresToSpare() {
-  static const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+  static const long online = sysconf(_SC_NPROCESSORS_ONLN);
+  static const long quota = QuotaCores();
   static std::atomic<long long> sampledAt{LLONG_MIN / 2};
-  static std::atomic<bool> spare{false};
-  long long now = std::chrono::duration_cast<std::chrono::microseconds>(
-                      std::chrono::steady_clock::now().time_since_epoch())
-                      .count();
+  static std::atomic<long> running{LONG_MAX};
+  thread_local long long t_coresSampledAt = LLONG_MIN / 2;
+  thread_local long t_cores = 1;
+  long long now = NowMicroseconds();
   long long at = sampledAt.load(std::memory_order_relaxed);
   if (now - at >= 10000 && sampledAt.compare_exchange_strong(at, now, std::memory_order_relaxed)) {
-    bool result = false;  // no reading: a sleep costs a wake-up, a wrong spin a time slice
+    long runnable = LONG_MAX;  // no reading: a sleep costs a wake-up, a wrong spin a time slice
     if (FILE* file = std::fopen("/proc/loadavg", "r")) {
       double load1, load5, load15;
-      long running = 0;
       long total = 0;
-      if (std::fscanf(file, "%lf %lf %lf %ld/%ld", &load1, &load5, &load15, &running, &total) == 5)
-        result = running - g_spinning.load(std::memory_order_relaxed) <= cores;
+      if (std::fscanf(file, "%lf %lf %lf %ld/%ld", &load1, &load5, &load15, &runnable, &total) != 5)
+        runnable = LONG_MAX;
       std::fclose(file);
     }
-    spare.store(result, std::memory_order_relaxed);
+    running.store(runnable, std::memory_order_relaxed);
   }
-  return spare.load(std::memory_order_relaxed);
+  if (now - t_coresSampledAt >= 10000) {
+    t_coresSampledAt = now;
+    t_cores = zrplatform::posix::CoresToUse(online, quota);
+  }
+  if (t_cores < 2) return false;
+  long busy = running.load(std::memory_order_relaxed);
+  return busy != LONG_MAX && busy - g_spinning.load(std::memory_order_relaxed) <= t_cores;
 }
 
 template <typename Ready>
@@ -217,7 +259,7 @@ DWORD RunLogicalThread(ThreadRecord* thread) {
 // never freed, so a late notify always reaches a live object.
 struct Carrier {
   pid_t tid = 0;
-  cpu_set_t allowed;           // its own cores, as it started
+  cpu_set_t allowed;           // the cores it runs on now, as it last set or inherited them
   std::atomic<int> core{-1};   // where it last parked
   std::atomic<bool> gathered{false};
   std::mutex mutex;
@@ -270,6 +312,17 @@ ThreadRecord* AwaitHandOver(Carrier& carrier) {
   return carrier.next.exchange(nullptr);
 }
 
+// A logical thread runs on the cores of the thread that created it, as a
+// system thread it started would: whatever its carrier ran before, and once
+// the carrier has it, wherever a hand-over sent the carrier. A system call
+// only when they differ.
+void TakeCoresOf(Carrier& carrier, const ThreadRecord& thread) {
+  bool gathered = carrier.gathered.exchange(false);
+  if (CPU_COUNT(&thread.affinity) == 0) return;
+  if (!gathered && CPU_EQUAL(&carrier.allowed, &thread.affinity)) return;
+  if (sched_setaffinity(0, sizeof thread.affinity, &thread.affinity) == 0) carrier.allowed = thread.affinity;
+}
+
 void* CarryThreads(void* argument) {
   ThreadRecord* thread = static_cast<ThreadRecord*>(argument);
   Parking& parking = ThreadParking();
@@ -285,6 +338,7 @@ void* CarryThreads(void* argument) {
   carrier->tid = static_cast<pid_t>(syscall(SYS_gettid));
   if (sched_getaffinity(0, sizeof carrier->allowed, &carrier->allowed) != 0) CPU_ZERO(&carrier->allowed);
   while (thread != nullptr) {
+    TakeCoresOf(*carrier, *thread);
     DWORD code = RunLogicalThread(thread);
     // Ready before the end is told: the waiter it wakes may start the next
     // thread at once, and then finds this one rather than waking another.
@@ -299,8 +353,6 @@ void* CarryThreads(void* argument) {
     }
     Finish(thread, code);
     thread = parked ? AwaitHandOver(*carrier) : nullptr;
-    if (carrier->gathered.exchange(false) && CPU_COUNT(&carrier->allowed) > 0)
-      sched_setaffinity(0, sizeof carrier->allowed, &carrier->allowed);
   }
   std::lock_guard<std::mutex> lock(parking.mutex);
   carrier->spare = parking.spare;
@@ -373,6 +425,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
   thread->threadId = g_nextThreadId.fetch_add(1);
   thread->references = 2;  // the handle returned, and the thread itself
   thread->stackSize = stackSize;
+  if (sched_getaffinity(0, sizeof thread->affinity, &thread->affinity) != 0) CPU_ZERO(&thread->affinity);
   // A suspended thread goes to a system thread only when it is resumed: the
   // system thread then wakes once, to run it, not once to take it and again
   // when it may start.
@@ -498,6 +551,18 @@ BOOL PeekMessageA(LPMSG out, HWND, UINT filterMin, UINT filterMax, UINT remove) 
 }
 
 namespace zrplatform {
+
+namespace posix {
+
+long CoresToUse(long online, long quota) {
+  long cores = online > 0 ? online : 1;
+  cpu_set_t mine;
+  if (sched_getaffinity(0, sizeof mine, &mine) == 0 && CPU_COUNT(&mine) > 0) cores = std::min<long>(cores, CPU_COUNT(&mine));
+  if (quota > 0) cores = std::min(cores, quota);
+  return cores;
+}
+
+}  // namespace posix
 
 int AtomicRead(const int* value) { return __atomic_load_n(value, __ATOMIC_ACQUIRE); }
 

@@ -3,10 +3,15 @@
 // same system thread before it.
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <memory>
+#include <string>
 
 #include "platform/Threads.h"
+#include "platform/posix/ThreadsTesting.h"
 #include "tests/support/posix/BusyCores.h"
 
 namespace {
@@ -75,33 +80,69 @@ void RunOn(Cores& cores) {
   CloseHandle(handle);
 }
 
-// With no core to spare, a parked system thread is sent to its caller's core
-// for the hand-over; the logical thread it then runs may still use every
-// core the process may.
-TEST(Carriers, AThreadHandedOverOnABusyMachineMayUseEveryCore) {
+void Pin(int cpu) {
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(cpu, &one);
+  ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+}
+
+// A logical thread runs on its creator's cores, as a system thread it
+// started would: not on those of whatever its carrier ran before (a host
+// that keeps a core for itself must not find library workers there), and,
+// on a busy machine where the carrier is sent to its caller's core for the
+// hand-over, not on that one core once its creator may use every core.
+TEST(Carriers, AThreadRunsOnItsCreatorsCores) {
   cpu_set_t mine;
   ASSERT_EQ(sched_getaffinity(0, sizeof mine, &mine), 0);
   if (CPU_COUNT(&mine) < 2) GTEST_SKIP() << "needs two cores";
-  zrtest::BusyCores busy(CPU_COUNT(&mine) + 1);
-  Sleep(50);  // the machine's count of runnable tasks is read at most every 10 ms
-
-  for (int round = 0; round < 20; ++round) {
-    Cores before;
-    RunOn(before);
-    // Called from another core than the one the carrier parked on.
-    int other = -1;
-    for (int cpu = 0; cpu < CPU_SETSIZE && other < 0; ++cpu)
-      if (CPU_ISSET(cpu, &mine) && cpu != before.endedOn) other = cpu;
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(other, &one);
-    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
-    Cores after;
-    RunOn(after);
-    sched_setaffinity(0, sizeof mine, &mine);
-    ASSERT_TRUE(CPU_EQUAL(&after.allowed, &mine)) << "round " << round << ": the carried thread kept "
-                                                   << CPU_COUNT(&after.allowed) << " core(s)";
+  int first = -1, second = -1;
+  for (int cpu = 0; cpu < CPU_SETSIZE && second < 0; ++cpu) {
+    if (!CPU_ISSET(cpu, &mine)) continue;
+    (first < 0 ? first : second) = cpu;
   }
+  for (bool busyMachine : {false, true}) {
+    SCOPED_TRACE(busyMachine ? "both cores busy" : "idle");
+    std::unique_ptr<zrtest::BusyCores> busy;
+    if (busyMachine) {
+      busy = std::make_unique<zrtest::BusyCores>(CPU_COUNT(&mine) + 1);
+      Sleep(50);  // the machine's count of runnable tasks is read at most every 10 ms
+    }
+    for (int round = 0; round < 10; ++round) {
+      // Pinned to one core, then the other, then free: each thread most
+      // likely rides the system thread that carried the one before.
+      for (int cpu : {first, second, -1}) {
+        if (cpu >= 0) Pin(cpu);
+        Cores cores;
+        RunOn(cores);
+        sched_setaffinity(0, sizeof mine, &mine);
+        cpu_set_t expected;
+        CPU_ZERO(&expected);
+        if (cpu >= 0) CPU_SET(cpu, &expected);
+        const cpu_set_t& want = cpu >= 0 ? expected : mine;
+        ASSERT_TRUE(CPU_EQUAL(&cores.allowed, &want))
+            << "round " << round << ", creator on " << (cpu >= 0 ? std::to_string(cpu) : "every core")
+            << ": the thread ran on " << CPU_COUNT(&cores.allowed) << " core(s)";
+      }
+    }
+  }
+}
+
+// A waiter spins only when the thread it awaits has a core of its own; the
+// cores counted are those the caller may use, which the awaited thread
+// shares, not every core online.
+TEST(Carriers, TheCoresToSpinOnAreTheCallersOwn) {
+  cpu_set_t mine;
+  ASSERT_EQ(sched_getaffinity(0, sizeof mine, &mine), 0);
+  const long online = sysconf(_SC_NPROCESSORS_ONLN);
+  EXPECT_EQ(zrplatform::posix::CoresToUse(online, 0), std::min<long>(online, CPU_COUNT(&mine)));
+  EXPECT_EQ(zrplatform::posix::CoresToUse(64, 1), 1);  // a quota of one core
+  int first = -1;
+  for (int cpu = 0; cpu < CPU_SETSIZE && first < 0; ++cpu)
+    if (CPU_ISSET(cpu, &mine)) first = cpu;
+  Pin(first);
+  EXPECT_EQ(zrplatform::posix::CoresToUse(online, 0), 1);
+  sched_setaffinity(0, sizeof mine, &mine);
 }
 
 }  // namespace
