@@ -248,6 +248,22 @@ TEST(NetWareLimits, AValueSizeBeyondAnyRealValueEndsTheReading) {
   }
 }
 
+// Each print server object is compared with the first 256 "Device" values
+// only, so a made-up flood of them cannot multiply the search.
+TEST(NetWareLimits, The256FirstDevicesAreCandidates) {
+  for (int fillers : {255, 256}) {
+    SCOPED_TRACE(fillers);
+    std::string devices;
+    for (int i = 0; i < fillers; ++i) devices += "value Device 1 D" + std::to_string(i) + "\n";
+    DescribedNetwork site(kBindery + "object P9 0x0905 address 0000CAFE:0A5C3E000009:8060\n" + kTree +
+                          "object Q1.Sales.Acme Queue\n"
+                          "value Server 1 PS3.Sales.Acme\n"
+                          "value User 1 Sales.Acme\n" +
+                          devices + "value Device 1 P9.Sales.Acme\n");
+    EXPECT_EQ(Resolve("\\\\ACME_TREE\\.Q1.Sales.Acme"), fillers < 256 ? "0000cafe:0a5c3e000009" : "result -4");
+  }
+}
+
 // The lookup's allowance of listed entries, small for the length of a test.
 class EntryAllowance {
  public:
