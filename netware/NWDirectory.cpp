@@ -2,6 +2,7 @@
 // print server and whether the current user may print to it.
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "netware/NWQuery.h"
 #include "netware/NWTexts.h"
@@ -40,10 +41,12 @@ int CNWQuery::ForEachAttributeName(const char* object, Act act) {
   if (!result.Alloc(NW_DS_BUFFER_SIZE)) return 1;
   NWITERATION iteration = c_nIterationDone;
   do {
+    if (!TakeEntry()) return 1;
     if (nw.NWDSRead(m_hContext, object, NW_DS_ATTRIBUTE_NAMES, 1, nullptr, &iteration, result.Get()) < 0) return 1;
     std::uint32_t count = 0;
     if (nw.NWDSGetAttrCount(m_hContext, result.Get(), &count) < 0) return 1;
     for (std::uint32_t i = 0; i < count; ++i) {
+      if (!TakeEntry()) return 1;
       char name[c_nNameBuffer] = {};
       std::uint32_t values = 0, syntax = 0;
       if (nw.NWDSGetAttrName(m_hContext, result.Get(), name, &values, &syntax) < 0) return 1;
@@ -63,6 +66,7 @@ void CNWQuery::ForEachAttributeValue(const char* object, const char* attribute, 
   if (nw.NWDSPutAttrName(m_hContext, request.Get(), attribute) < 0) return;
   NWITERATION iteration = c_nIterationDone;
   do {
+    if (!TakeEntry()) return;
     if (nw.NWDSRead(m_hContext, object, NW_DS_ATTRIBUTE_VALUES, 0, request.Get(), &iteration, result.Get()) < 0) {
       return;
     }
@@ -72,10 +76,15 @@ void CNWQuery::ForEachAttributeValue(const char* object, const char* attribute, 
     std::uint32_t values = 0, syntax = 0;
     if (nw.NWDSGetAttrName(m_hContext, result.Get(), name, &values, &syntax) < 0) return;
     for (std::uint32_t i = 0; i < values; ++i) {
+      if (!TakeEntry()) return;
       std::uint32_t size = 0;
       if (nw.NWDSComputeAttrValSize(m_hContext, result.Get(), syntax, &size) < 0) return;
+      // The size is the client's word: one beyond any real value ends the
+      // reading, as does memory that cannot be had; neither may throw.
+      if (size > zrnetware::c_nMaxValueSize) return;
       // Value records hold pointers: keep them aligned.
-      std::unique_ptr<std::uint64_t[]> value(new std::uint64_t[size / sizeof(std::uint64_t) + 1]());
+      std::unique_ptr<std::uint64_t[]> value(new (std::nothrow) std::uint64_t[size / sizeof(std::uint64_t) + 1]());
+      if (!value) return;
       if (nw.NWDSGetAttrVal(m_hContext, result.Get(), syntax, value.get()) < 0) return;
       CString text = zrnetware::AttributeValueText(syntax, value.get());
       if (!act(CString(name), syntax, text, static_cast<const void*>(value.get()))) return;
@@ -96,10 +105,12 @@ int CNWQuery::FindDirectoryQueueAddress(const char* tree, const char* context, c
   if (!list.Alloc(NW_DS_BUFFER_SIZE)) return 0;
   NWITERATION iteration = c_nIterationDone;
   do {
+    if (!TakeEntry()) return 0;
     if (nw.NWDSList(m_hContext, "", &iteration, list.Get()) < 0) return 0;
     std::uint32_t count = 0;
     if (nw.NWDSGetObjectCount(m_hContext, list.Get(), &count) < 0) return 0;
     for (std::uint32_t i = 0; i < count; ++i) {
+      if (!TakeEntry()) return 0;
       char name[c_nNameBuffer] = {};
       std::uint32_t attributes = 0;
       Object_Info_T info;
@@ -222,15 +233,22 @@ void CNWQuery::GetQueueUsers(const char* queue, CStringList& users) {
   // The client's print configuration fills the buffer's own bytes with one user.
   if (!value.Alloc(NW_PS_VALUE_SIZE)) return;
   std::uint32_t sequence = 0;
+  if (!TakeEntry()) return;
   if (nw.NWPSCfgGetFirstPrintQueueAttr(NW_PS_CONN_DIRECTORY, m_hContext, queue, NW_PS_QUEUE_USERS, &sequence,
                                        value.Get()) != 0) {
     return;
   }
   NWPS_Queue_User_T* user = reinterpret_cast<NWPS_Queue_User_T*>(value.Get());
-  do {
+  for (;;) {
     user->name[sizeof user->name - 1] = '\0';
     users.AddTail(user->name);
-  } while (nw.NWPSCfgGetNextPrintQueueAttr(&sequence, NW_PS_QUEUE_USERS, value.Get()) == 0);
+    if (!TakeEntry()) {
+      // An enumeration that never ends gives no users to trust.
+      users.RemoveAll();
+      break;
+    }
+    if (nw.NWPSCfgGetNextPrintQueueAttr(&sequence, NW_PS_QUEUE_USERS, value.Get()) != 0) break;
+  }
   nw.NWPSCfgEndNextPrintQueueAttr(&sequence);
 }
 
@@ -241,7 +259,9 @@ int CNWQuery::FindDirectoryPrintServerAddress(const char* printServer, CString& 
   for (POSITION at = objects.GetHeadPosition(); at != nullptr;) {
     const CString& object = objects.GetNext(at);
     bool candidate = object.CompareNoCase(printServer) == 0;
-    for (POSITION device = m_lstDevices.GetHeadPosition(); device != nullptr && !candidate;) {
+    int devices = 0;
+    for (POSITION device = m_lstDevices.GetHeadPosition();
+         device != nullptr && !candidate && devices++ < zrnetware::c_nMaxDevices;) {
       const CString& text = m_lstDevices.GetNext(device);
       int dot = text.Find('.');
       candidate = object.CompareNoCase(dot >= 0 ? text.Left(dot) : text) == 0;

@@ -1,6 +1,7 @@
 // Setting up a NetWare lookup, and the bindery search for a queue's print server.
 #include "netware/NWQuery.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "netware/NWTexts.h"
@@ -15,9 +16,17 @@ const NWOBJ_TYPE c_nQueueType = 0x0300;
 const NWOBJ_TYPE c_nPrintServerTypes[] = {0x0905, 0xAD05};
 const std::size_t c_nTreeNameChars = 32;
 
+std::atomic<std::uint32_t> g_nLookupEntries{zrnetware::c_nLookupEntries};
+
 }  // namespace
 
-CNWQuery::CNWQuery() : m_pNWFunc(nullptr), m_bUnavailable(1), m_hContext(c_hNoContext), m_bUserAllowed(0) {
+void zrnetware::SetLookupEntriesForTesting(std::uint32_t entries) {
+  g_nLookupEntries = entries != 0 ? entries : c_nLookupEntries;
+}
+
+CNWQuery::CNWQuery()
+    : m_pNWFunc(nullptr), m_bUnavailable(1), m_hContext(c_hNoContext), m_bUserAllowed(0),
+      m_nEntriesLeft(g_nLookupEntries) {
   unsigned long error = 0;
   m_pNWFunc = GetNWFuncTable(&error);
   if (error != 0) return;
@@ -41,6 +50,12 @@ CNWQuery::~CNWQuery() {
   if (!m_bUnavailable && m_hContext != c_hNoContext) m_pNWFunc->NWDSFreeContext(m_hContext);
 }
 
+bool CNWQuery::TakeEntry() {
+  if (m_nEntriesLeft == 0) return false;
+  --m_nEntriesLeft;
+  return true;
+}
+
 int CNWQuery::PrepareContext() {
   CNWFunc& nw = *m_pNWFunc;
   m_lstDirectoryTrees.RemoveAll();
@@ -50,6 +65,11 @@ int CNWQuery::PrepareContext() {
     NWOBJ_ID objectID = c_nScanStart;
     char name[NW_MAX_BINDERY_NAME + 1];
     for (;;) {
+      if (!TakeEntry()) {
+        // A scan that never ends: NetWare is not usable through this client.
+        m_lstDirectoryTrees.RemoveAll();
+        break;
+      }
       std::memset(name, 0, sizeof name);
       if (nw.NWScanObject(conn, "*", c_nTreeType, &objectID, name, nullptr, nullptr, nullptr, nullptr) != 0) break;
       name[c_nTreeNameChars] = '\0';
@@ -115,6 +135,8 @@ int CNWQuery::FindBinderyQueueAddress(const char* server, const char* queue, CSt
   bool ok = FindObjectID(conn, queue, c_nQueueType, queueID) == 0 &&
             m_pNWFunc->NWReadQueueCurrentStatus2(conn, queueID, &status, &jobs, &count, serverIDs, serverConns) == 0;
   if (ok) {
+    // The status has room for 25 print servers: a larger count is the client's
+    // mistake, and reading on would read past the identifiers.
     if (count > NW_MAX_QUEUE_SERVERS) count = NW_MAX_QUEUE_SERVERS;
     for (std::uint32_t i = 0; i < count; ++i) {
       char name[NW_MAX_BINDERY_NAME] = {};
@@ -161,6 +183,7 @@ int CNWQuery::ListPrintServerObjects(CStringList& objects) {
   for (NWOBJ_TYPE type : c_nPrintServerTypes) {
     NWOBJ_ID objectID = c_nScanStart;
     for (;;) {
+      if (!TakeEntry()) return 1;
       char name[NW_MAX_BINDERY_NAME + 1] = {};
       NWCCODE scan = m_pNWFunc->NWScanObject(conn, "*", type, &objectID, name, nullptr, nullptr, nullptr, nullptr);
       if (scan == NW_NO_SUCH_OBJECT) break;

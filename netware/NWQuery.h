@@ -2,9 +2,36 @@
 // the working lists of the bindery and directory searches.
 #pragma once
 
+#include <cstdint>
+
 #include "framework/CString.h"
 #include "framework/CStringList.h"
 #include "netware/NWFunc.h"
+
+namespace zrnetware {
+
+// How far one lookup follows the client. Every listing it walks (bindery
+// scans, directory listings and reads through their iteration handles, the
+// print configuration's queue users) draws on one allowance of entries per
+// lookup: each part fetched and each entry taken from a part costs one. A
+// client that never ends a listing, or counts more than it holds, so ends
+// the lookup as not found instead of holding it. A real lookup lists one
+// container, reads the attributes of the object it finds, a group or two and
+// the print servers of one file server: a few thousand entries at most, far
+// below the allowance.
+const std::uint32_t c_nLookupEntries = 65536;
+// A value's record, texts and bytes: it comes out of a 4096-byte result
+// buffer, so sixteen times that is already absurd.
+const std::uint32_t c_nMaxValueSize = 65536;
+// "Device" values of one object compared with each print server object of
+// the file server: a queue is served by a few printers.
+const int c_nMaxDevices = 256;
+
+// Sets the allowance of the lookups made from now on (0: c_nLookupEntries),
+// so that tests reach it in a few hundred calls.
+void SetLookupEntriesForTesting(std::uint32_t entries);
+
+}  // namespace zrnetware
 
 class CNWQuery {
  public:
@@ -41,11 +68,16 @@ class CNWQuery {
   CString m_strObjectClass;
   CString m_strPrintServer;
   int m_bUserAllowed;
+  // What remains of this lookup's allowance of listed entries.
+  std::uint32_t m_nEntriesLeft;
 
  private:
   CNWQuery(const CNWQuery&);
   CNWQuery& operator=(const CNWQuery&);
   int PrepareContext();
+  // Takes one entry of the allowance; false once it is used up, which ends
+  // the listing under way as a failure.
+  bool TakeEntry();
   // Reads the attribute names of an object and runs act on each; 0 when all were read.
   template <typename Act>
   int ForEachAttributeName(const char* object, Act act);

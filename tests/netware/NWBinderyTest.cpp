@@ -93,6 +93,20 @@ TEST(NetWareBindery, TheObjectScanOrderDecides) {
   EXPECT_EQ(Resolve("\\\\FS1\\Q1").address, "00000001:0a5c3e00000a");
 }
 
+// The queue status has room for 25 print servers; a client that counts more
+// is not followed past them.
+TEST(NetWareBindery, AtMost25AttachedPrintServersAreRead) {
+  for (const char* count : {"26", "40"}) {
+    SCOPED_TRACE(count);
+    DescribedNetwork site(kSite +
+                          "object PS1 0x0905 address 01020304:0A5C3E000001:8060\n"
+                          "object Q1 0x0300 attached PS1\n"
+                          "servercount " + count + "\n");
+    EXPECT_EQ(Resolve("\\\\FS1\\Q1").address, "01020304:0a5c3e000001");
+    EXPECT_EQ(DescribedNetwork::Calls("calwin32.dll", "NWGetObjectName"), 25);
+  }
+}
+
 TEST(NetWareBindery, PrintServersAndTheirAddressesAreReadOnTheDefaultConnection) {
   // The queue is on FS2; the print servers are known only to FS1, the default.
   DescribedNetwork site(kSite +

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "netware/NWQuery.h"
 #include "resolver/ZrAddrResolution.h"
 #include "tests/support/NetWareSite.h"
 
@@ -215,6 +216,99 @@ TEST(NetWareDirectory, FailingDirectoryCallsEndWithoutAnAddress) {
   DescribedNetwork site(network);
   EXPECT_EQ(Resolve("\\\\OTHER_TREE\\.Q1.Sales.Acme"), "result -4");
   EXPECT_EQ(Resolve("\\\\ACME_TREE\\.Q1.Support.Acme"), "result -4");
+}
+
+// Every buffer and context the lookup was given is released.
+void ExpectAllReleased() {
+  EXPECT_EQ(DescribedNetwork::Calls("netwin32.dll", "NWDSFreeBuf"), DescribedNetwork::Calls("netwin32.dll", "NWDSAllocBuf"));
+  EXPECT_EQ(DescribedNetwork::Calls("netwin32.dll", "NWDSFreeContext"),
+            DescribedNetwork::Calls("netwin32.dll", "NWDSCreateContextHandle"));
+}
+
+// A value size is the client's word; one beyond anything a 4096-byte result
+// buffer can hold ends the reading of the attribute, without an allocation
+// that could throw out of the lookup.
+TEST(NetWareLimits, AValueSizeBeyondAnyRealValueEndsTheReading) {
+  struct Case {
+    const char* size;
+    bool read;
+  } cases[] = {{"0xFFFFFFFF", false}, {"65537", false}, {"65536", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.size);
+    DescribedNetwork site(kSite +
+                          "object Q1.Sales.Acme Queue\n"
+                          "value Server 1 PS1.Sales.Acme\n"
+                          "value User 1 Sales.Acme\n"
+                          "valuesize " + c.size + "\n");
+    EXPECT_EQ(Resolve("\\\\ACME_TREE\\.Q1.Sales.Acme"), c.read ? "01020304:0a5c3e000001" : "result -4");
+    if (!c.read) {
+      EXPECT_EQ(DescribedNetwork::Calls("netwin32.dll", "NWDSGetAttrVal"), 0);
+    }
+    ExpectAllReleased();
+  }
+}
+
+// Each print server object is compared with the first 256 "Device" values
+// only, so a made-up flood of them cannot multiply the search.
+TEST(NetWareLimits, The256FirstDevicesAreCandidates) {
+  for (int fillers : {255, 256}) {
+    SCOPED_TRACE(fillers);
+    std::string devices;
+    for (int i = 0; i < fillers; ++i) devices += "value Device 1 D" + std::to_string(i) + "\n";
+    DescribedNetwork site(kBindery + "object P9 0x0905 address 0000CAFE:0A5C3E000009:8060\n" + kTree +
+                          "object Q1.Sales.Acme Queue\n"
+                          "value Server 1 PS3.Sales.Acme\n"
+                          "value User 1 Sales.Acme\n" +
+                          devices + "value Device 1 P9.Sales.Acme\n");
+    EXPECT_EQ(Resolve("\\\\ACME_TREE\\.Q1.Sales.Acme"), fillers < 256 ? "0000cafe:0a5c3e000009" : "result -4");
+  }
+}
+
+// The lookup's allowance of listed entries, small for the length of a test.
+class EntryAllowance {
+ public:
+  explicit EntryAllowance(std::uint32_t entries) { zrnetware::SetLookupEntriesForTesting(entries); }
+  ~EntryAllowance() { zrnetware::SetLookupEntriesForTesting(0); }
+};
+
+// A client whose listing never ends (here: for its first 3000 calls) holds
+// the lookup no longer than its allowance of entries, each part and entry
+// costing one; then the lookup ends as not found.
+TEST(NetWareLimits, AListingThatNeverEndsEndsTheLookup) {
+  const std::uint32_t kAllowance = 300;
+  EntryAllowance allowance(kAllowance);
+  const std::string queue =
+      "object Q1.Sales.Acme Queue\n"
+      "value Server 1 PS1.Sales.Acme\n"
+      "value User 1 Sales.Acme\n";
+  const std::string printer =
+      "object P1.Sales.Acme Printer\n"
+      "value \"Default Queue\" 1 Q2.Sales.Acme\n"
+      "value ACL 17 Status 4 PS2.Sales.Acme\n"
+      "object Q2.Sales.Acme Queue\n"
+      "queueusers Q2.Sales.Acme Guest.Sales.Acme\n";
+  struct Case {
+    const char* what;
+    std::string network;
+    const char* port;
+    const char* library;
+    const char* call;
+  } cases[] = {
+      {"a container listing (the object sought is not in it)", queue, "\\\\ACME_TREE\\.Q9.Sales.Acme", "netwin32.dll",
+       "NWDSList"},
+      {"attribute names and values", queue, "\\\\ACME_TREE\\.Q1.Sales.Acme", "netwin32.dll", "NWDSRead"},
+      {"the bindery scans", "object Q1 0x0300 attached PS1\n", "\\\\FS1\\Q1", "calwin32.dll", "NWScanObject"},
+      {"the users of a printer's queue", printer, "\\\\ACME_TREE\\.P1.Sales.Acme", "prtwin32.dll",
+       "NWPSCfgGetNextPrintQueueAttr"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DescribedNetwork site(kSite + c.network + "endless " + c.call + " 3000\n");
+    EXPECT_EQ(Resolve(c.port), "result -4");
+    EXPECT_GT(DescribedNetwork::Calls(c.library, c.call), 1);
+    EXPECT_LE(DescribedNetwork::Calls(c.library, c.call), static_cast<int>(kAllowance));
+    ExpectAllReleased();
+  }
 }
 
 }  // namespace

@@ -62,4 +62,21 @@ TEST_F(NetWareDispatch, AQueueWithoutTheMakersPrintServerIsNotFound) {
   EXPECT_STREQ(m_address, "");
 }
 
+// A directory queue whose client gives an absurd value size: the full search
+// ends as not found, nothing thrown out of it.
+TEST_F(NetWareDispatch, AnAbsurdValueSizeEndsTheSearchAsNotFound) {
+  zrtest::DescribedNetwork site(kSite +
+                                "whoami Admin.Sales.Acme\n"
+                                "tree ACME_TREE\n"
+                                "container Acme Organization\n"
+                                "container Sales.Acme\n"
+                                "object Q1.Sales.Acme Queue\n"
+                                "value Server 1 PS1.Sales.Acme\n"
+                                "value User 1 Sales.Acme\n"
+                                "valuesize 0xFFFFFFFF\n");
+  EXPECT_EQ(m_resolver.GetAddressFromPort("\\\\ACME_TREE\\.Q1.Sales.Acme", m_address, &m_kind), 0);
+  EXPECT_EQ(m_kind, ZRMONITOR::CT_NONE);
+  EXPECT_STREQ(m_address, "");
+}
+
 }  // namespace

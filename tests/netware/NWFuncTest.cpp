@@ -21,6 +21,7 @@ struct Loader {
   static std::string missing;
   static std::vector<std::string> loads;
   static std::vector<HMODULE> freed;
+  static std::vector<HMODULE> loaded;  // the handles given out, one per reference taken
 
   static HMODULE Load(const char* name) {
     loads.push_back(name);
@@ -28,7 +29,9 @@ struct Loader {
       SetLastError(kModNotFound);
       return nullptr;
     }
-    return LoadLibraryA(zrtest::NetWareStandInFile(name).c_str());
+    HMODULE module = LoadLibraryA(zrtest::NetWareStandInFile(name).c_str());
+    if (module != nullptr) loaded.push_back(module);
+    return module;
   }
   static FARPROC Find(HMODULE module, const char* name) {
     if (missing == name) {
@@ -45,6 +48,7 @@ struct Loader {
 std::string Loader::missing;
 std::vector<std::string> Loader::loads;
 std::vector<HMODULE> Loader::freed;
+std::vector<HMODULE> Loader::loaded;
 
 const zrnetware::ClientLoader kStandInLoader = {&Loader::Load, &Loader::Find, &Loader::Free};
 
@@ -54,6 +58,7 @@ class NetWareTable : public testing::Test {
     Loader::missing.clear();
     Loader::loads.clear();
     Loader::freed.clear();
+    Loader::loaded.clear();
   }
   void TearDown() override { zrnetware::SetClientLoaderForTesting(nullptr); }
 };
@@ -166,6 +171,41 @@ TEST_F(NetWareTable, ALoadedTableForwardsAndReleasesTheLibrariesInOrder) {
     handles = {table.m_hCalWin32, table.m_hClxWin32, table.m_hPrtWin32, table.m_hLocaleWin32, table.m_hNetWin32};
   }
   EXPECT_EQ(Loader::freed, handles);
+}
+
+// A failed load keeps what it found; the next attempt lets go of that first,
+// so however often a broken client is tried, no reference is left behind.
+TEST_F(NetWareTable, ARetriedLoadFirstReleasesWhatTheFailedOneKept) {
+  zrnetware::SetClientLoaderForTesting(&kStandInLoader);
+  struct Case {
+    const char* missing;
+    std::size_t kept;  // libraries found before the missing piece
+  } cases[] = {{"prtwin32.dll", 2}, {"NWDSWhoAmI", 5}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.missing);
+    SetUp();
+    Loader::missing = c.missing;
+    {
+      CNWFunc table;
+      table.Load(nullptr);
+      ASSERT_EQ(Loader::loaded.size(), c.kept);
+      EXPECT_TRUE(Loader::freed.empty());
+      const std::vector<HMODULE> first = Loader::loaded;
+      for (int attempt = 2; attempt <= 3; ++attempt) {
+        table.Load(nullptr);
+        EXPECT_EQ(table.m_bLoaded, 0);
+        // The kept ones, released before this attempt loaded anew.
+        EXPECT_EQ(Loader::freed.size(), (attempt - 1) * c.kept);
+        EXPECT_EQ(std::vector<HMODULE>(Loader::freed.end() - static_cast<long>(c.kept), Loader::freed.end()), first);
+      }
+      // Then the client is mended: the table loads and keeps one reference to each.
+      Loader::missing.clear();
+      table.Load(nullptr);
+      EXPECT_EQ(table.m_bLoaded, 1);
+      EXPECT_EQ(Loader::loaded.size() - Loader::freed.size(), 5u);
+    }
+    EXPECT_EQ(Loader::freed.size(), Loader::loaded.size());
+  }
 }
 
 // Last: once loaded, the process-wide table stays loaded and is not loaded again.

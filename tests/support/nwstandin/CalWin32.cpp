@@ -53,19 +53,22 @@ NWSTANDIN_EXPORT NWCCODE NWAPI NWScanObject(NWCONN_HANDLE conn, const char* sear
   if (server == nullptr) return c_nInvalidConnection;
   if (searchName == nullptr || objectID == nullptr) return c_nNotSupported;
   bool started = *objectID == 0xFFFFFFFF;
-  for (const BinderyObject& object : server->objects) {
-    if (!started) {
-      started = object.id == *objectID;
-      continue;
+  // Endless: past the last object the scan starts over from the first.
+  for (int round = 0; round < (s.Endless() ? 2 : 1); ++round, started = true) {
+    for (const BinderyObject& object : server->objects) {
+      if (!started) {
+        started = object.id == *objectID;
+        continue;
+      }
+      if (object.type != searchType || !Matches(searchName, object.name)) continue;
+      *objectID = object.id;
+      nwstandin::CopyText(objectName, nwstandin::c_nBinderyNameSize, object.name);
+      if (objectType) *objectType = object.type;
+      if (hasProperties) *hasProperties = object.hasAddress ? 0xFF : 0;
+      if (objectFlags) *objectFlags = 0;
+      if (objectSecurity) *objectSecurity = 0x31;
+      return 0;
     }
-    if (object.type != searchType || !Matches(searchName, object.name)) continue;
-    *objectID = object.id;
-    nwstandin::CopyText(objectName, nwstandin::c_nBinderyNameSize, object.name);
-    if (objectType) *objectType = object.type;
-    if (hasProperties) *hasProperties = object.hasAddress ? 0xFF : 0;
-    if (objectFlags) *objectFlags = 0;
-    if (objectSecurity) *objectSecurity = 0x31;
-    return 0;
   }
   return NW_NO_SUCH_OBJECT;
 }
@@ -94,7 +97,8 @@ NWSTANDIN_EXPORT NWCCODE NWAPI NWReadQueueCurrentStatus2(NWCONN_HANDLE conn, NWO
     }
     if (queueStatus) *queueStatus = 0;
     if (jobCount) *jobCount = 0;
-    if (serverCount) *serverCount = count;
+    // A made-up count may be more than the identifiers written.
+    if (serverCount) *serverCount = s.Net().serverCountGiven ? s.Net().serverCount : count;
     return 0;
   }
   return NW_NO_SUCH_OBJECT;

@@ -435,7 +435,8 @@ NWSTANDIN_EXPORT NWCCODE NWAPI NWDSList(NWDSContextHandle handle, const char* na
     buffer->objects.push_back(ListEntry{leaf, object.flags, subordinates, object.objectClass});
   }
   if (buffer->objects.empty() && at < children.size()) return c_nInsufficientBuffer;
-  *iteration = at < children.size() ? static_cast<NWITERATION>(at) : -1;
+  // Endless: after the last part the listing starts over instead of ending.
+  *iteration = at < children.size() ? static_cast<NWITERATION>(at) : s.Endless() ? 0 : -1;
   return 0;
 }
 
@@ -532,7 +533,7 @@ NWSTANDIN_EXPORT NWCCODE NWAPI NWDSRead(NWDSContextHandle handle, const char* ob
     if (full) break;
   }
   if (full && buffer->attributes.empty()) return c_nInsufficientBuffer;
-  *iteration = full ? static_cast<NWITERATION>(at) : -1;
+  *iteration = full ? static_cast<NWITERATION>(at) : s.Endless() ? 0 : -1;
   return 0;
 }
 
@@ -569,7 +570,8 @@ NWSTANDIN_EXPORT NWCCODE NWAPI NWDSComputeAttrValSize(NWDSContextHandle handle, 
   if (buffer->attributeCursor == 0) return c_nBadBuffer;
   const ResultAttribute& attribute = buffer->attributes[buffer->attributeCursor - 1];
   if (buffer->valueCursor >= attribute.values.size()) return c_nBadBuffer;
-  *size = static_cast<std::uint32_t>(EncodedSize(syntax, attribute.values[buffer->valueCursor]));
+  *size = s.Net().valueSizeGiven ? s.Net().valueSize
+                                 : static_cast<std::uint32_t>(EncodedSize(syntax, attribute.values[buffer->valueCursor]));
   return 0;
 }
 

@@ -147,6 +147,18 @@ bool ParseNetwork(const std::string& text, Network& network, std::string& messag
     } else if (key == "fail" && f.size() == 3) {
       if (!Number(f[2], value)) return fail("fail: the code is not a number");
       network.failures[f[1]] = static_cast<NWCCODE>(value);
+    } else if (key == "endless" && (f.size() == 2 || f.size() == 3)) {
+      value = 0;
+      if (f.size() == 3 && (!Number(f[2], value) || value < 0)) return fail("endless: the count is not a number");
+      network.endless[f[1]] = value;
+    } else if (key == "valuesize" && f.size() == 2) {
+      if (!Number(f[1], value) || value < 0 || value > 0xFFFFFFFFLL) return fail("valuesize: not a 32-bit size");
+      network.valueSizeGiven = true;
+      network.valueSize = static_cast<std::uint32_t>(value);
+    } else if (key == "servercount" && f.size() == 2) {
+      if (!Number(f[1], value) || value < 0 || value > 0xFFFFFFFFLL) return fail("servercount: not a 32-bit count");
+      network.serverCountGiven = true;
+      network.serverCount = static_cast<std::uint32_t>(value);
     } else if (key == "missing" && f.size() == 2) {
       // For whoever loads the stand-in: that library is left out.
     } else if (key == "server" && f.size() == 2) {
@@ -224,9 +236,9 @@ bool ParseNetwork(const std::string& text, Network& network, std::string& messag
   return true;
 }
 
-Session::Session(const char* call) : m_lock(TheState().mutex), m_network(nullptr), m_call(call) {
+Session::Session(const char* call) : m_lock(TheState().mutex), m_network(nullptr), m_call(call), m_number(0) {
   State& state = TheState();
-  ++state.calls[m_call];
+  m_number = ++state.calls[m_call];
   if (const char* trace = std::getenv("ZRADDRRES_NETWARE_TRACE"); trace && *trace == '1') {
     std::fprintf(stderr, "  [NetWare client] %s\n", call);
   }
@@ -252,6 +264,11 @@ bool Session::Fails(NWCCODE& code) const {
   if (failure == m_network->failures.end()) return false;
   code = failure->second;
   return true;
+}
+
+bool Session::Endless() const {
+  auto endless = m_network->endless.find(m_call);
+  return endless != m_network->endless.end() && (endless->second == 0 || m_number <= endless->second);
 }
 
 }  // namespace nwstandin

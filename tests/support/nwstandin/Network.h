@@ -68,6 +68,14 @@ struct Network {
   bool defaultGiven = false;
   std::string whoAmI;
   std::map<std::string, NWCCODE> failures;
+  // A client that misbehaves as a test scripts it (see example-network.txt):
+  // listings that never end (for how many calls; 0 for ever), a made-up
+  // value size, a made-up count of a queue's print servers.
+  std::map<std::string, long long> endless;
+  bool valueSizeGiven = false;
+  std::uint32_t valueSize = 0;
+  bool serverCountGiven = false;
+  std::uint32_t serverCount = 0;
 };
 
 // The network as the file describes it now, under the stand-in's lock.
@@ -81,11 +89,15 @@ class Session {
   Session& operator=(const Session&) = delete;
   const Network& Net() const { return *m_network; }
   bool Fails(NWCCODE& code) const;
+  // Whether the described network makes this call's listing go on for ever
+  // (or for its first N calls since the counts were reset).
+  bool Endless() const;
 
  private:
   std::unique_lock<std::mutex> m_lock;
   const Network* m_network;
   std::string m_call;
+  long long m_number;  // this call's number since the counts were reset
 };
 
 // Parses a described network; on an error, message names the line.

@@ -55,7 +55,13 @@ NWSTANDIN_EXPORT NWCCODE NWAPI NWPSCfgGetNextPrintQueueAttr(std::uint32_t* seque
   Session s("NWPSCfgGetNextPrintQueueAttr");
   FAIL_ON_REQUEST(s);
   if (attribute != NW_PS_QUEUE_USERS || sequence == nullptr || value == nullptr) return c_nNotSupported;
-  return PutUser(s.Net(), sequence, value);
+  NWCCODE rc = PutUser(s.Net(), sequence, value);
+  if (rc == c_nNoMore && s.Endless()) {
+    // Endless: past the last user the enumeration starts over.
+    *sequence &= 0xFFFF0000u;
+    rc = PutUser(s.Net(), sequence, value);
+  }
+  return rc;
 }
 
 #define NOT_SUPPORTED(name, params)                \
