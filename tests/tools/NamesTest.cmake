@@ -44,7 +44,8 @@ file(WRITE ${WORK}/site.reg "Windows Registry Editor Version 5.00\n\n[-${store}]
 file(WRITE ${WORK}/cleanup.reg "Windows Registry Editor Version 5.00\n\n[-${monitor}\\${mine}]\n\n"
      "[-${monitor}\\${mine}A]\n\n[-${monitor}\\${mine}W]\n\n[-${monitor}\\P1]\n\n[-${printers}\\${mine}]\n\n[-${store}]\n")
 foreach(name IN LISTS dbcs)
-  file(APPEND ${WORK}/site.reg "\n[${printers}\\${name}]\n\"Name\"=\"${name}\"\n\"Port\"=\"LPT1:\"\n")
+  file(APPEND ${WORK}/site.reg "\n[${printers}\\${name}]\n\"Name\"=\"${name}\"\n\"Port\"=\"LPT1:\"\n"
+       "\"Print Processor\"=\"winprint\"\n\"Datatype\"=\"RAW\"\n")
   file(APPEND ${WORK}/cleanup.reg "\n[-${printers}\\${name}]\n")
 endforeach()
 # The same kind of name from the two forms Windows exports in: REGEDIT4 in
