@@ -212,6 +212,20 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
     }
   }
 
+  // The PNS settings share the store's key: an entry of such a name would be
+  // overwritten, and discovery switched back on, by the next UNC lookup.
+  // A rename from such a name would move the setting away.
+  if ((action == "add" || action == "rename") && arguments.size() == 2) {
+    for (std::size_t i = 0; i < (action == "add" ? 1u : 2u); ++i) {
+      if (!IsStoreSetting(ValueName(arguments[i]))) continue;
+      std::fprintf(stderr,
+                   "zraddrres: store %s: %s is the name of a PNS setting kept in the store's key (PNS, PNSServer, "
+                   "PNSDeviceAddress); give the entry another name\n",
+                   action.c_str(), Shown(arguments[i]).c_str());
+      return 2;
+    }
+  }
+
   ErrorListener errors;
   try {
     if (action == "get") {
