@@ -106,14 +106,6 @@ expect("a tab inside a stored name is shown as \\t" out MATCHES "(^|\n)tab\\\\th
 # The port of that name resolves through its stored entry.
 tool(resolve "tab\there")
 expect("a tab inside a port name is shown as \\t" code EQUAL 0 AND out STREQUAL "tab\\there\t10.0.0.3\tIP\n")
-# A line feed or carriage return would start a line of its own (the Linux
-# registry holds no such name: this port is configured nowhere).
-tool(resolve "line\nfeed\rreturn")
-expect("a line feed inside a port name is shown as \\n" code EQUAL 1 AND
-       out MATCHES "^line\\\\nfeed\\\\rreturn\t-\tnone\t[^\n\r]*\n$")
-tool(explain "line\nfeed\rreturn")
-expect("explain shows a line feed as \\n" code EQUAL 1 AND
-       err MATCHES "^zraddrres: explain: no port named line\\\\nfeed\\\\rreturn: [^\n\r]*\n$")
 
 tool(reg import cleanup.reg)
 
@@ -153,11 +145,14 @@ expect("ports: the C1 or 932 name" out MATCHES "\nDel\\\\x7fx${osc} +HP Standard
 # A ] in an argument would keep CMake's lists from splitting after it: the
 # tool is called directly with such a name.
 set(port "Title${esc}]0 owned${bel}")
-execute_process(COMMAND ${EMULATOR} ${TOOL} resolve --trace "${port}" ${export} ${tool_run})
+# A line feed or carriage return would start a line of its own (the Linux
+# registry holds no such name: that port is configured nowhere).
+execute_process(COMMAND ${EMULATOR} ${TOOL} resolve --trace "${port}" "line\nfeed\rreturn" ${export} ${tool_run})
 read_tool_output()
+expect("resolve: a line feed and a carriage return are shown as \\n and \\r" code EQUAL 1 AND
+       out MATCHES "\nline\\\\nfeed\\\\rreturn\t-\tnone\t[^\n\r]*\n$")
 expect_shown("resolve --trace" "${title}\t10.3.0.1\tIP\n")
 expect_shown("resolve --trace" "start! : ${title}\n")
-expect("resolve" code EQUAL 0)
 execute_process(COMMAND ${EMULATOR} ${TOOL} explain "${port}" ${export} ${tool_run})
 read_tool_output()
 expect_shown("explain" "${title}\n  answer: 10.3.0.1")
@@ -178,8 +173,3 @@ if(NOT EMULATOR)
   read_tool_output()
   expect_shown("reg export to a terminal" "[${ports_key}\\${title}]")
 endif()
-
-# A spreadsheet would run a cell that starts with = as a formula: the port's
-# name is quoted text behind a ', the time the tool measured stays a number.
-tool(ports --csv ${export})
-expect("ports --csv: a formula-like name is made text" out MATCHES "\n\"'=1\\+2\",HP Standard TCP/IP Port,10\\.3\\.0\\.5,IP,[0-9]+\\.[0-9],")
