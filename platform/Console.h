@@ -9,6 +9,7 @@
 namespace zrplatform {
 
 bool StandardErrorIsTerminal();
+bool StandardOutputIsTerminal();
 
 // The process's arguments after the program's name, in UTF-8. On Windows
 // they come from the wide command line (argv holds them in the ANSI code

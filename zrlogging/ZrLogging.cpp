@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Threads.h"
 
@@ -77,6 +78,60 @@ void FormatTimeStamp(char* buffer, std::size_t size) {
                 utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, millis);
 }
 
+// Which single bytes of the ANSI code page are no printable character: those
+// that read as a C1 control (1252 gives 0x81, 0x8D, 0x8F, 0x90 and 0x9D so on
+// Windows) or as nothing at all. Lead bytes of a double-byte page are judged
+// with their trail byte, never alone. Fixed for the process, as the page is.
+struct UnprintableBytes {
+  bool byte[256] = {};
+  UnprintableBytes() {
+    for (int b = 0; b < 0x20; ++b) byte[b] = true;
+    byte[0x7F] = true;
+    for (int b = 0x80; b < 0x100; ++b) {
+      char one = static_cast<char>(b);
+      WCHAR wide[2] = {};
+      int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &one, 1, wide, 2);
+      byte[b] = units != 1 || (wide[0] >= 0x80 && wide[0] <= 0x9F) || wide[0] == 0xFFFD;
+    }
+  }
+};
+
+// A logged text comes from names and replies the library did not make (a
+// port name, a PNS reply): a line break in it would write a line of its own,
+// and an escape sequence would act on the terminal of whoever reads the log.
+// Control characters are written as \t, \r, \n or \xHH, in the text's own
+// code page, so a double-byte character's trail byte is kept as it is.
+std::string Escaped(const char* text) {
+  static const UnprintableBytes unprintable;
+  std::string out;
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+  for (std::size_t i = 0; s[i] != 0; ++i) {
+    unsigned char c = s[i];
+    // A lead byte with a trail byte (0x40 and above) is one character.
+    if (c >= 0x80 && IsDBCSLeadByte(c) && s[i + 1] >= 0x40) {
+      out += static_cast<char>(c);
+      out += static_cast<char>(s[++i]);
+      continue;
+    }
+    if (!unprintable.byte[c]) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    static const char kDigits[] = "0123456789abcdef";
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      default:
+        out += "\\x";
+        out += kDigits[c >> 4];
+        out += kDigits[c & 0x0F];
+        break;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 struct ZrLogging::Impl {
@@ -121,6 +176,7 @@ void ZrLogging::LogWrite(unsigned long level, const char* format, ...) {
   if (hooked) CallHook(ZRLOGGING_EVENT_WRITE, m_pImpl->name.c_str(), level, text);
   if (!toFile) return;
 
+  const std::string line = Escaped(text);
   char stamp[40];
   FormatTimeStamp(stamp, sizeof stamp);
   std::lock_guard<std::mutex> lock(m_pImpl->mutex);
@@ -134,7 +190,7 @@ void ZrLogging::LogWrite(unsigned long level, const char* format, ...) {
     if (m_pImpl->file == nullptr) return;
   }
   std::fprintf(m_pImpl->file, "%s [%lu] %2lu %s\n", stamp, static_cast<unsigned long>(GetCurrentThreadId()), level,
-               text);
+               line.c_str());
   std::fflush(m_pImpl->file);
 }
 

@@ -1,6 +1,7 @@
 // ZrLogging: the sibling logging library. One log file per name given to
 // LogStart, "<name>.log" in ZRLOGGING_DIR (default: the platform's log folder).
-// One line per LogWrite: UTC time stamp with milliseconds, thread id, level, text.
+// One line per LogWrite: UTC time stamp with milliseconds, thread id, level, text,
+// its control characters written as \t, \r, \n or \xHH so it stays one line.
 // Levels above ZRLOGGING_LEVEL (default 1: errors only; 16 is the full trace)
 // are dropped. Failures to write are swallowed: logging never fails its caller.
 #pragma once
@@ -38,7 +39,8 @@ class ZRLOGGING_API ZrLogging {
 
 // Receives every LogStart and every line written through any ZrLogging object
 // of the process, whatever its level (before level filtering): the name given
-// to LogStart, the level and the formatted text. Tests use it to capture the trace.
+// to LogStart, the level and the formatted text as formatted (not escaped).
+// Tests use it to capture the trace.
 enum ZrLoggingEvent { ZRLOGGING_EVENT_START = 0, ZRLOGGING_EVENT_WRITE = 1 };
 typedef void (*ZrLoggingHook)(void* context, ZrLoggingEvent event, const char* name, unsigned long level,
                               const char* text);

@@ -12,6 +12,11 @@ bool StandardErrorIsTerminal() {
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
+bool StandardOutputIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 std::vector<std::string> ArgumentsAsUtf8(int argc, char** argv) {
   std::vector<std::string> arguments;
   int count = 0;

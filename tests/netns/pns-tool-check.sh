@@ -32,4 +32,13 @@ rc=$?
 [ "$rc" -eq 1 ] || fail "exit $rc for a device field that is no address"
 grep -q 'address.*none: the device field is not an address' <<<"$out" || fail "the reason is said"
 grep -q 'device.*printer.example' <<<"$out" || fail "the chosen device is shown"
+# A server field that would retitle the terminal is shown escaped.
+: >"$ZR_PNS_DIR/requests"
+printf '1 10 %s\n' "$(printf 'PNS452 pns\033]0;owned\007 192.0.2.57 0001' | od -An -tx1 | tr -d ' \n')" \
+  >"$ZR_PNS_DIR/script"
+out=$("${tool[@]}" pns '\\srv\srv-P' 2>&1)
+rc=$?
+[ "$rc" -eq 0 ] || fail "exit $rc for an answered name"
+grep -qF "$(printf 'server\tpns\\x1b]0;owned\\x07')" <<<"$out" || fail "the server field is shown escaped"
+! grep -q "$(printf '[\033\007]')" <<<"$out" || fail "no control character reaches the terminal"
 echo "pns tool check passed"

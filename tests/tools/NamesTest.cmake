@@ -122,3 +122,68 @@ tool(resolve "tab\there")
 expect("a tab inside a port name is shown as \\t" code EQUAL 0 AND out STREQUAL "tab\\there\t10.0.0.3\tIP\n")
 
 tool(reg import cleanup.reg)
+
+# A site's export under audit names its ports, printers and entries as it
+# likes: ESC, BEL, DEL and byte 0x9D (a C1 control, OSC, in
+# 1252; in 932 the lead byte of a character) must not reach the terminal raw.
+file(COPY ${SOURCE}/controls-regedit4.reg DESTINATION ${WORK})
+string(ASCII 27 esc)
+string(ASCII 7 bel)
+string(ASCII 127 del)
+if(acp STREQUAL "932")
+  set(osc "拊")  # 0x9D 0x62
+else()
+  # Windows reads 0x9D as U+009D; iconv's 1252 has no character for it.
+  set(osc "(\\\\u009d|�)b")
+endif()
+# expect_shown(WHAT LITERAL...): each LITERAL is in the output (as text, not
+# a pattern) and no raw control character or C1 control is. A literal with a
+# ] goes last: CMake splits no list after an unmatched bracket.
+function(expect_shown what)
+  foreach(text ${ARGN})
+    string(FIND "${out}${err}" "${text}" at)
+    expect("${what}: shows ${text}" NOT at EQUAL -1)
+  endforeach()
+  foreach(byte 27 7 127 "194;128" "194;157")
+    string(ASCII ${byte} raw)
+    string(FIND "${out}${err}" "${raw}" at)
+    expect("${what}: no raw character ${byte}" at EQUAL -1)
+  endforeach()
+endfunction()
+# No ; and no [ in these names: CMake would split or join its lists there.
+set(title "Title\\x1b]0 owned\\x07")
+set(export --registry controls-regedit4.reg)
+tool(ports --no-progress ${export})
+expect_shown("ports" "\n${title}  HP Standard TCP/IP Port  10.3.0.1 ")
+expect("ports: the C1 or 932 name" out MATCHES "\nDel\\\\x7fx${osc} +HP Standard TCP/IP Port +10\\.3\\.0\\.2 ")
+# A ] in an argument would keep CMake's lists from splitting after it: the
+# tool is called directly with such a name.
+set(port "Title${esc}]0 owned${bel}")
+# A line feed or carriage return would start a line of its own (the Linux
+# registry holds no such name: that port is configured nowhere).
+execute_process(COMMAND ${EMULATOR} ${TOOL} resolve --trace "${port}" "line\nfeed\rreturn" ${export} ${tool_run})
+read_tool_output()
+expect("resolve: a line feed and a carriage return are shown as \\n and \\r" code EQUAL 1 AND
+       out MATCHES "\nline\\\\nfeed\\\\rreturn\t-\tnone\t[^\n\r]*\n$")
+expect_shown("resolve --trace" "${title}\t10.3.0.1\tIP\n")
+expect_shown("resolve --trace" "start! : ${title}\n")
+execute_process(COMMAND ${EMULATOR} ${TOOL} explain "${port}" ${export} ${tool_run})
+read_tool_output()
+expect_shown("explain" "${title}\n  answer: 10.3.0.1")
+tool(who 10.3.0.1 ${export})
+expect_shown("who" "Printer\\x1bc  ")
+expect_shown("who" "port ${title}  ")
+tool(store list ${export})
+expect_shown("store list" "\t10.3.0.4\n")
+expect("store list: the C1 or 932 name" out MATCHES "^Stored\\\\x1b\\[31m${osc}\t")
+# reg export is data: to a file exact, to a terminal (natively, script gives
+# it one) shown in UTF-8 with its names escaped.
+set(ports_key "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\HP Standard TCP/IP Port\\Ports")
+tool(reg export ${ports_key} ${export})
+string(FIND "${out}" "\\Title${esc}]0 owned${bel}]" at)
+expect("reg export to a file is exact" code EQUAL 0 AND NOT at EQUAL -1)
+if(NOT EMULATOR)
+  execute_process(COMMAND script -qec "'${TOOL}' reg export '${ports_key}' --registry controls-regedit4.reg" /dev/null ${tool_run})
+  read_tool_output()
+  expect_shown("reg export to a terminal" "[${ports_key}\\${title}]")
+endif()

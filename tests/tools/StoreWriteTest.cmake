@@ -54,6 +54,19 @@ tool_with_empty(rename TRUE BACK)
 tool_with_empty(rename FALSE BACK)
 tool_with_empty(get TRUE "")
 tool_with_empty(remove TRUE "")
+# The PNS settings share the store's key; an entry named like one would be
+# overwritten by the next UNC lookup, which also switches discovery back on.
+file(WRITE ${WORK}/pns.reg "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\ZrAddrRes]\n\"PNS\"=dword:00000000\n")
+tool(reg import pns.reg)
+foreach(call "add;pnsserver;10.0.0.9" "add;--force;PNS;10.0.0.9" "add;PnsDeviceAddress;10.0.0.9"
+             "rename;BACK;pns" "rename;PNS;Elsewhere")
+  tool(store ${call})
+  list(GET call 0 action)
+  expect("${call}: a PNS setting's name is refused" code EQUAL 2 AND out MATCHES "^$" AND
+         err MATCHES "^zraddrres: store ${action}: [A-Za-z]+ is the name of a PNS setting kept in the store's key")
+endforeach()
+tool(reg export "HKEY_CURRENT_USER\\Software\\ZrAddrRes")
+expect("the PNS switch is left as it was" out MATCHES "\"PNS\"=dword:00000000")
 tool(store list)
 expect("refused commands change nothing" code EQUAL 0 AND out MATCHES "^(Back|BACK)\t10.0.0.2\n$")
 

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """zraddrres ports --html in a real headless browser.
 
-The sample registry plus a store entry whose name is markup; the page must
-load without console errors, sort by a column, filter by kind, open a row to
-its explain account, and show the hostile name as text.
+The sample registry plus a store entry whose name is markup and entries of
+addresses of every kind; the page must load without console errors, sort by a
+column (addresses by their values), filter by kind, open a row to its explain
+account, show the hostile name as text, and survive a malformed link.
 
 Run inside a network namespace with only loopback (report-browser-check.sh),
 so neither the tool's lookups nor the browser can reach anything.
@@ -11,14 +12,39 @@ Exit 77 when chromium, its driver or selenium is missing.
 
     report_browser_test.py WORK SAMPLE TOOL [EMULATOR...]
 """
+import ipaddress
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
 
 SKIP = 77
 HOSTILE = '<script>window.pwned=1</script><img src=x onerror=window.pwned=2>'
+# Stored addresses whose texts sort otherwise than their values.
+SORTED = {'Sort-A': '10.0.0.10', 'Sort-B': '10.0.0.2', 'Sort-C': '9.255.0.1', 'Sort-D': '2001:db8::10',
+          'Sort-E': '2001:db8::9', 'Sort-F': '::ffff:10.0.0.1', 'Sort-G': '0000000a:000000000001',
+          'Sort-H': '000000000002:00000009', 'Sort-I': '00000010:000000000000'}
+
+
+def address_key(text):
+    """The order the page gives addresses: IPv4, IPv6, IPX by value, other text, none."""
+    try:
+        return (0, int(ipaddress.IPv4Address(text)))
+    except ValueError:
+        pass
+    try:
+        return (1, int(ipaddress.IPv6Address(text.split('%')[0])))
+    except ValueError:
+        pass
+    m = re.fullmatch(r'([0-9A-Fa-f]{8}):([0-9A-Fa-f]{12})', text)
+    if m:
+        return (2, int(m.group(1) + m.group(2), 16))
+    m = re.fullmatch(r'([0-9A-Fa-f]{12}):([0-9A-Fa-f]{8})', text)
+    if m:
+        return (2, int(m.group(2) + m.group(1), 16))
+    return (3, 0) if text else (4, 0)
 
 
 def main():
@@ -51,6 +77,8 @@ def main():
     z('reg', 'import', 'sample.reg')
     with open(os.path.join(work, 'hostile.reg'), 'w') as f:
         f.write('REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\ZrAddrRes]\n"%s"="10.0.0.66"\n' % HOSTILE)
+        for name, address in SORTED.items():
+            f.write('"%s"="%s"\n' % (name, address))
     z('reg', 'import', 'hostile.reg')
     # A report that cannot be written is an error, and leaves nothing behind.
     run = z('ports', '--no-progress', '--html', os.path.join('no-such-folder', 'report.html'))
@@ -106,6 +134,20 @@ def main():
         check(descending == list(reversed(ascending)), 'a second click reverses the order')
         check(sorted(ascending) == sorted(initial), 'sorting keeps every row')
 
+        # Addresses sort by value, each kind together, both ways.
+        header('address').click()
+        addresses = column(2)
+        keys = [address_key(a) for a in addresses]
+        check(keys == sorted(keys), 'addresses ascending by value: %s' % addresses)
+        check(addresses.index('10.0.0.2') < addresses.index('10.0.0.10'), '10.0.0.2 before 10.0.0.10: %s' % addresses)
+        header('address').click()
+        keys = [address_key(a) for a in column(2)]
+        check(keys == sorted(keys, reverse=True), 'addresses descending by value: %s' % column(2))
+        # The groups, by device address, in the same order.
+        heads = [h.text for h in browser.find_elements(By.CSS_SELECTOR, '#groups h3')]
+        grouped = [address_key(h.rsplit(' (', 1)[0]) for h in heads if h != 'No address']
+        check(heads[0] == 'No address' and grouped == sorted(grouped), 'groups by address value: %s' % heads)
+
         # Filtering by kind hides the other kinds.
         Select(browser.find_element(By.ID, 'kind-filter')).select_by_visible_text('IPX')
         shown = [r.get_attribute('data-kind') for r in rows()]
@@ -127,6 +169,17 @@ def main():
 
         errors = [entry for entry in browser.get_log('browser') if entry['level'] == 'SEVERE']
         check(not errors, 'console errors: %s' % errors)
+
+        # A link to one port opens its account; a malformed one opens none and
+        # leaves the page whole.
+        for fragment, opened in (('#open=HP_192.168.10.40', 1), ('#open=%E0', 0), ('#open=%', 0)):
+            browser.get('about:blank')
+            browser.get('file://' + page + fragment)
+            check(len(rows()) == len(expected), '%s: every row: %d' % (fragment, len(rows())))
+            accounts = browser.find_elements(By.CSS_SELECTOR, '#inventory tr.account-row')
+            check(len(accounts) == opened, '%s: %d accounts open' % (fragment, len(accounts)))
+            errors = [entry for entry in browser.get_log('browser') if entry['level'] == 'SEVERE']
+            check(not errors, '%s: console errors: %s' % (fragment, errors))
     finally:
         browser.quit()
 

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "tests/support/Env.h"
 #include "tests/support/LogCapture.h"
 #include "zrlogging/ZrLogging.h"
@@ -72,6 +73,53 @@ TEST(ZrLogging, ConcurrentLinesNeverInterleave) {
     ASSERT_NE(open, std::string::npos) << line;
     EXPECT_EQ(line.substr(open + 3), payload + ">") << line;
   }
+  ZrLoggingReloadSettings();
+}
+
+// A logged name is someone else's text: a line break in it must not write a
+// line of its own, nor an escape sequence reach the terminal the log is read
+// on. The hook, which the trace readers parse, still gets the text as made.
+TEST(ZrLogging, ControlCharactersAreEscapedInTheFileOnly) {
+  struct Case {
+    const char* text;
+    const char* in1252;  // the line's text in code page 1252
+    const char* in932;   // ... and in 932
+  };
+  const Case cases[] = {
+      {"port a\nb 2026-01-01T00:00:00.000Z [1]  1 forged", "port a\\nb 2026-01-01T00:00:00.000Z [1]  1 forged",
+       "port a\\nb 2026-01-01T00:00:00.000Z [1]  1 forged"},
+      {"\x1b]0;title\x07 tab\there cr\r del\x7f", "\\x1b]0;title\\x07 tab\\there cr\\r del\\x7f",
+       "\\x1b]0;title\\x07 tab\\there cr\\r del\\x7f"},
+      // 0x9D is a C1 control (OSC) in 1252, a lead byte in 932; 0x83 0x76 is
+      // a 932 character whose lead byte lies where C1 would.
+      {"osc \x9d" "b", "osc \\x9db", "osc \x9d" "b"},
+      {"kana \x83\x76 \x83\x5c", "kana \x83\x76 \x83\\", "kana \x83\x76 \x83\x5c"},
+      // A lead byte before a line break is no character: both are shown.
+      {"cut \x83\n", "cut \x83\\n", "cut \\x83\\n"},
+      {"pad \x80", "pad \x80", "pad \\x80"},
+  };
+  const bool dbcs = GetACP() == 932;
+  std::string folder = TempFolder("zrlogging-escape");
+  zrtest::ScopedEnv dir("ZRLOGGING_DIR", folder.c_str());
+  zrtest::ScopedEnv level("ZRLOGGING_LEVEL", "1");
+  ZrLoggingReloadSettings();
+  std::remove((folder + "/EscapeTest.log").c_str());
+  zrtest::LogCapture capture;
+  {
+    ZrLogging log;
+    log.LogStart("EscapeTest");
+    for (const Case& c : cases) log.LogWrite(1, "%s", c.text);
+  }
+  auto lines = ReadLines(folder + "/EscapeTest.log");
+  ASSERT_EQ(lines.size(), sizeof cases / sizeof cases[0]);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string expected = dbcs ? cases[i].in932 : cases[i].in1252;
+    ASSERT_GE(lines[i].size(), expected.size()) << lines[i];
+    EXPECT_EQ(lines[i].substr(lines[i].size() - expected.size()), expected) << i;
+    EXPECT_EQ(lines[i].find(" 1 "), lines[i].find(" 1 " + expected)) << lines[i];
+  }
+  ASSERT_EQ(capture.Lines().size(), sizeof cases / sizeof cases[0]);
+  for (std::size_t i = 0; i < capture.Lines().size(); ++i) EXPECT_EQ(capture.Lines()[i].text, cases[i].text);
   ZrLoggingReloadSettings();
 }
 

@@ -138,7 +138,7 @@ int Who(const WhoOptions& options) {
     std::fprintf(stderr,
                  "zraddrres: who: '%s' is neither an address (IPv4, IPv6, or IPX as 8 and 12 hexadecimal digits "
                  "around a colon) nor a host name\n",
-                 ToUtf8(target).c_str());
+                 Shown(target).c_str());
     return 2;
   }
   HostLookups lookups(options.timeout);
@@ -147,7 +147,7 @@ int Who(const WhoOptions& options) {
     HostLookups::Result result = lookups.Lookup(target, address);
     if (result != HostLookups::Result::Found) {
       std::fprintf(stderr, "zraddrres: who: %s; only what names %s is listed\n",
-                   ToUtf8(lookups.Why(result, target)).c_str(), ToUtf8(target).c_str());
+                   Shown(lookups.Why(result, target)).c_str(), Shown(target).c_str());
     }
   }
 
@@ -183,7 +183,7 @@ int Who(const WhoOptions& options) {
   }
   std::vector<StoredEntry> stored;
   std::string failure;
-  if (!ReadStore(stored, &failure)) std::fprintf(stderr, "zraddrres: who: %s\n", ToUtf8(failure).c_str());
+  if (!ReadStore(stored, &failure)) std::fprintf(stderr, "zraddrres: who: %s\n", Shown(failure).c_str());
   for (const StoredEntry& entry : stored) {
     if (entry.tooLong) continue;
     if (IsAddressText(entry.value)) {
@@ -227,16 +227,16 @@ int Who(const WhoOptions& options) {
     case Format::Table: {
       std::vector<std::vector<std::string>> cells;
       for (const WhoRow& row : rows) {
-        cells.push_back({row.what, Field(ToUtf8(row.name)), Field(ToUtf8(row.where)),
-                         row.address.empty() ? "-" : ToUtf8(row.address), row.match});
+        cells.push_back({row.what, Shown(row.name), Shown(row.where),
+                         row.address.empty() ? "-" : Shown(row.address), row.match});
       }
       if (!cells.empty()) PrintColumns({"WHAT", "NAME", "WHERE", "ADDRESS", "MATCHED BY"}, cells);
       break;
     }
   }
   if (rows.empty()) {
-    std::fprintf(stderr, "zraddrres: who: nothing leads to %s%s\n", ToUtf8(target).c_str(),
-                 address.empty() || isAddress ? "" : (" (" + ToUtf8(address) + ")").c_str());
+    std::fprintf(stderr, "zraddrres: who: nothing leads to %s%s\n", Shown(target).c_str(),
+                 address.empty() || isAddress ? "" : (" (" + Shown(address) + ")").c_str());
   }
   return rows.empty() ? 1 : 0;
 }
@@ -299,7 +299,7 @@ int StoreCheck(bool json, unsigned long timeout) {
   std::vector<StoredEntry> stored;
   std::string failure;
   if (!ReadStore(stored, &failure)) {
-    std::fprintf(stderr, "zraddrres: store check: %s\n", ToUtf8(failure).c_str());
+    std::fprintf(stderr, "zraddrres: store check: %s\n", Shown(failure).c_str());
     return 1;
   }
   std::vector<PortEntry> ports;
@@ -315,7 +315,7 @@ int StoreCheck(bool json, unsigned long timeout) {
   for (const StoredEntry& entry : stored) {
     if (entry.tooLong) {
       std::fprintf(stderr, "zraddrres: store check: %s holds more than the store reads; not checked\n",
-                   ToUtf8(entry.name).c_str());
+                   Shown(entry.name).c_str());
       continue;
     }
     CheckRow row;
@@ -381,10 +381,10 @@ int StoreCheck(bool json, unsigned long timeout) {
   } else if (!rows.empty()) {
     std::vector<std::vector<std::string>> cells;
     for (const CheckRow& row : rows) {
-      std::string port = row.port.empty() ? "-" : Field(ToUtf8(row.port));
-      if (!row.printer.empty()) port += " (printer " + Field(ToUtf8(row.printer)) + ")";
-      cells.push_back({row.state, Field(ToUtf8(row.entry.name)), port, Field(ToUtf8(row.entry.value)),
-                       row.now.empty() ? "-" : ToUtf8(row.now), Field(ToUtf8(row.detail))});
+      std::string port = row.port.empty() ? "-" : Shown(row.port);
+      if (!row.printer.empty()) port += " (printer " + Shown(row.printer) + ")";
+      cells.push_back({row.state, Shown(row.entry.name), port, Shown(row.entry.value),
+                       row.now.empty() ? "-" : Shown(row.now), Shown(row.detail)});
     }
     PrintColumns({"STATE", "ENTRY", "PORT", "STORED", "NOW", "DETAIL"}, cells);
   }

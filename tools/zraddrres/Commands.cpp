@@ -28,7 +28,7 @@ void TraceToStderr(void*, ZrLoggingEvent event, const char* name, unsigned long 
   if (event != ZRLOGGING_EVENT_WRITE) return;
   static std::mutex mutex;
   std::lock_guard<std::mutex> lock(mutex);
-  std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, ToUtf8(text).c_str());
+  std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, Shown(text).c_str());
 }
 
 }  // namespace
@@ -51,10 +51,10 @@ int Resolve(const ResolveOptions& options) {
   if (options.trace) {
     run.step = [&] {
       if (++traced < options.ports.size()) {
-        std::fprintf(stderr, "trace of %s:\n", ToUtf8(options.ports[traced]).c_str());
+        std::fprintf(stderr, "trace of %s:\n", Shown(options.ports[traced]).c_str());
       }
     };
-    if (!options.ports.empty()) std::fprintf(stderr, "trace of %s:\n", ToUtf8(options.ports[0]).c_str());
+    if (!options.ports.empty()) std::fprintf(stderr, "trace of %s:\n", Shown(options.ports[0]).c_str());
   }
   std::vector<Outcome> outcomes = ResolveInOrder(options.ports, run);
   nlohmann::json results = nlohmann::json::array();
@@ -75,9 +75,9 @@ int Resolve(const ResolveOptions& options) {
       }
       results.push_back(row);
     } else if (o.resolved) {
-      std::printf("%s\t%s\t%s\n", Field(ToUtf8(port)).c_str(), Field(ToUtf8(o.address)).c_str(), KindName(o.kind));
+      std::printf("%s\t%s\t%s\n", Shown(port).c_str(), Shown(o.address).c_str(), KindName(o.kind));
     } else {
-      std::printf("%s\t-\t%s\t%s\n", Field(ToUtf8(port)).c_str(), KindName(o.kind), Field(ToUtf8(o.detail)).c_str());
+      std::printf("%s\t-\t%s\t%s\n", Shown(port).c_str(), KindName(o.kind), Shown(o.detail).c_str());
     }
   }
   if (options.json) std::printf("%s\n", results.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
@@ -117,7 +117,7 @@ class LookupLines {
     LookupLines& me = *static_cast<LookupLines*>(self);
     std::lock_guard<std::mutex> lock(me.m_mutex);
     me.m_lines.emplace_back(text);
-    if (me.m_echo) std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, ToUtf8(text).c_str());
+    if (me.m_echo) std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, Shown(text).c_str());
   }
   bool m_echo;
   mutable std::mutex m_mutex;
@@ -165,8 +165,8 @@ int PrintLookup(const LookupOptions& options, const char* what, const char* valu
     }
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else {
-    if (result == 0) std::printf("%s\t%s\n", Field(ToUtf8(options.text)).c_str(), Field(ToUtf8(text)).c_str());
-    if (result != 0) std::fprintf(stderr, "zraddrres: %s: %s\n", ToUtf8(options.text).c_str(), outcome.text);
+    if (result == 0) std::printf("%s\t%s\n", Shown(options.text).c_str(), Shown(text).c_str());
+    if (result != 0) std::fprintf(stderr, "zraddrres: %s: %s\n", Shown(options.text).c_str(), outcome.text);
     if (waited) std::fprintf(stderr, "zraddrres: time-out %lu ms, from %s\n", milliseconds, source.c_str());
   }
   return result == 0 ? 0 : 1;
@@ -247,7 +247,7 @@ PnsRecord ReadPnsRecord() {
 
 int Pns(const PnsOptions& options) {
   if (options.name.compare(0, 2, "\\\\") != 0) {
-    std::fprintf(stderr, "zraddrres: pns: give a UNC name (\\\\server\\queue), not %s\n", ToUtf8(options.name).c_str());
+    std::fprintf(stderr, "zraddrres: pns: give a UNC name (\\\\server\\queue), not %s\n", Shown(options.name).c_str());
     return 2;
   }
   CZrAddrResolution resolver;
@@ -278,9 +278,9 @@ int Pns(const PnsOptions& options) {
     if (!found) out["reason"] = reason;
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else {
-    std::printf("server\t%s\ndevice\t%s\naddress\t%s\n", Field(ToUtf8(record.server)).c_str(),
-                Field(ToUtf8(record.device)).c_str(),
-                found ? Field(ToUtf8(text)).c_str() : ("none: " + reason).c_str());
+    std::printf("server\t%s\ndevice\t%s\naddress\t%s\n", Shown(record.server).c_str(),
+                Shown(record.device).c_str(),
+                found ? Shown(text).c_str() : ("none: " + reason).c_str());
   }
   return found ? 0 : 1;
 }
@@ -319,9 +319,9 @@ int Printer(const std::string& printer, bool json) {
     if (!found) out["reason"] = miss;
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else if (found) {
-    std::printf("%s\t%s\n", Field(ToUtf8(printer)).c_str(), Field(ToUtf8(text)).c_str());
+    std::printf("%s\t%s\n", Shown(printer).c_str(), Shown(text).c_str());
   } else {
-    std::fprintf(stderr, "zraddrres: printer %s: %s\n", ToUtf8(printer).c_str(), miss.c_str());
+    std::fprintf(stderr, "zraddrres: printer %s: %s\n", Shown(printer).c_str(), Printable(miss).c_str());
   }
   return found ? 0 : 1;
 }

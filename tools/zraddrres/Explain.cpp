@@ -74,26 +74,26 @@ std::string PlaceText(const Place& place) {
 }
 
 void PrintAccount(const std::string& port, const Outcome& outcome, const Account& account) {
-  std::printf("%s\n", Field(ToUtf8(port)).c_str());
+  std::printf("%s\n", Shown(port).c_str());
   if (outcome.resolved) {
-    std::printf("  answer: %s, kind %s (%d), in %s\n", Field(ToUtf8(outcome.address)).c_str(), KindName(outcome.kind),
+    std::printf("  answer: %s, kind %s (%d), in %s\n", Shown(outcome.address).c_str(), KindName(outcome.kind),
                 outcome.kind, Ms(outcome.milliseconds).c_str());
   } else {
-    std::printf("  no answer (%s): %s, in %s\n", ReasonCode(outcome.reason), Field(ToUtf8(outcome.detail)).c_str(),
+    std::printf("  no answer (%s): %s, in %s\n", ReasonCode(outcome.reason), Shown(outcome.detail).c_str(),
                 Ms(outcome.milliseconds).c_str());
   }
   int number = 0;
   for (const Step& step : account.steps) {
     std::printf("  %d. %s (%s), %s\n", ++number, step.reader.c_str(), step.what.c_str(), Ms(step.ms).c_str());
-    std::printf("     %s: %s\n", step.verdict.c_str(), Field(ToUtf8(step.detail)).c_str());
+    std::printf("     %s: %s\n", step.verdict.c_str(), Shown(step.detail).c_str());
     Place place = DocumentedPlace(step.reader, port, NtLine());
-    if (!place.key.empty()) std::printf("     %s\n", Field(ToUtf8(PlaceText(place))).c_str());
-    for (const Lookup& lookup : step.lookups) std::printf("     %s\n", Field(ToUtf8(LookupText(lookup))).c_str());
+    if (!place.key.empty()) std::printf("     %s\n", Shown(PlaceText(place)).c_str());
+    for (const Lookup& lookup : step.lookups) std::printf("     %s\n", Shown(LookupText(lookup)).c_str());
   }
   if (!account.unplaced.empty()) {
     std::printf("  trace lines not placed in a step:\n");
     for (const TraceLine& line : account.unplaced) {
-      std::printf("     [%9.1f ms %2lu] %s\n", line.ms, line.level, Field(ToUtf8(line.text)).c_str());
+      std::printf("     [%9.1f ms %2lu] %s\n", line.ms, line.level, Shown(line.text).c_str());
     }
   }
 }
@@ -174,7 +174,7 @@ int Explain(const ExplainOptions& options) {
       std::fprintf(stderr,
                    "zraddrres: explain: no port named %s: no monitor configures it, the store holds no entry for "
                    "it, and its name holds no address (see zraddrres ports)\n",
-                   Field(ToUtf8(port)).c_str());
+                   Shown(port).c_str());
       continue;
     }
     if (options.json) {

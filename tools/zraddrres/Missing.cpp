@@ -29,8 +29,8 @@ int SayMissingStoreEntry(const std::string& action, const std::vector<std::strin
     RegCloseKey(key);
   }
   if (held) return 0;
-  std::string named = Field(ToUtf8(valueName));
-  if (valueName != arguments[0]) named += " (the store's name for " + Field(ToUtf8(arguments[0])) + ")";
+  std::string named = Shown(valueName);
+  if (valueName != arguments[0]) named += " (the store's name for " + Shown(arguments[0]) + ")";
   std::fprintf(stderr, "zraddrres: store %s: no entry named %s; see zraddrres store list\n", action.c_str(),
                named.c_str());
   return 1;

@@ -63,7 +63,7 @@ void Listen(void* echo, ZrLoggingEvent event, const char* name, unsigned long le
   if (echo) {
     static std::mutex mutex;
     std::lock_guard<std::mutex> lock(mutex);
-    std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, ToUtf8(text).c_str());
+    std::fprintf(stderr, "  [%s %2lu] %s\n", name, level, Shown(text).c_str());
   }
 }
 

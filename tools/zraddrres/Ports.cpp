@@ -81,18 +81,18 @@ void AddSpoolerOnlyPorts(std::vector<Result>& results) {
 void PrintTable(const std::vector<Result>& results) {
   std::size_t portWidth = 4, monitorWidth = 7, addressWidth = 7;
   for (const Result& r : results) {
-    portWidth = std::max(portWidth, DisplayWidth(Field(ToUtf8(r.entry.port))));
-    monitorWidth = std::max(monitorWidth, DisplayWidth(ToUtf8(r.entry.monitor)));
-    addressWidth = std::max(addressWidth, DisplayWidth(ToUtf8(r.outcome.address)));
+    portWidth = std::max(portWidth, DisplayWidth(Shown(r.entry.port)));
+    monitorWidth = std::max(monitorWidth, DisplayWidth(Shown(r.entry.monitor)));
+    addressWidth = std::max(addressWidth, DisplayWidth(Shown(r.outcome.address)));
   }
   std::printf("%s  %s  %s  %-7s  %8s  %s\n", PadTo("PORT", portWidth).c_str(), PadTo("MONITOR", monitorWidth).c_str(),
               PadTo("ADDRESS", addressWidth).c_str(), "KIND", "MS", "WHY NONE");
   for (const Result& r : results) {
     const Outcome& o = r.outcome;
-    std::printf("%s  %s  %s  %-7s  %8.1f  %s\n", PadTo(Field(ToUtf8(r.entry.port)), portWidth).c_str(),
-                PadTo(ToUtf8(r.entry.monitor), monitorWidth).c_str(),
-                PadTo(o.resolved ? ToUtf8(o.address) : "-", addressWidth).c_str(), KindName(o.kind), o.milliseconds,
-                Field(ToUtf8(o.detail)).c_str());
+    std::printf("%s  %s  %s  %-7s  %8.1f  %s\n", PadTo(Shown(r.entry.port), portWidth).c_str(),
+                PadTo(Shown(r.entry.monitor), monitorWidth).c_str(),
+                PadTo(o.resolved ? Shown(o.address) : "-", addressWidth).c_str(), KindName(o.kind), o.milliseconds,
+                Shown(o.detail).c_str());
   }
 }
 

@@ -5,7 +5,9 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/Console.h"
 #include "platform/RegImport.h"
+#include "tools/zraddrres/Text.h"
 
 namespace zrtool {
 
@@ -40,7 +42,7 @@ int RegImport(const std::string& file, bool replace) {
   zrplatform::RegImportSummary summary;
   zrplatform::RegApplyMode mode = replace ? zrplatform::RegApplyMode::Replace : zrplatform::RegApplyMode::Merge;
   if (zrplatform::ImportRegText(bytes.data(), bytes.size(), &error, mode, &summary) != ERROR_SUCCESS) {
-    std::fprintf(stderr, "zraddrres: %s: %s\n", file.c_str(), error.c_str());
+    std::fprintf(stderr, "zraddrres: %s: %s\n", file.c_str(), Printable(error).c_str());
     if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
     return 1;
   }
@@ -63,10 +65,13 @@ int RegExport(const std::string& key) {
                               std::vector<std::string>(std::begin(kLibraryKeys), std::end(kLibraryKeys)), &text, &error)
                         : zrplatform::ExportRegText(key, &text, &error);
   if (rc != ERROR_SUCCESS) {
-    std::fprintf(stderr, "zraddrres: reg export: %s\n", error.c_str());
+    std::fprintf(stderr, "zraddrres: reg export: %s\n", Printable(error).c_str());
     if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
     return 1;
   }
+  // To a file or a pipe the export is data, written exactly; on a terminal
+  // its names are read, in UTF-8 and with their control characters shown.
+  if (zrplatform::StandardOutputIsTerminal()) text = PrintableLines(ToUtf8(text));
   std::fwrite(text.data(), 1, text.size(), stdout);
   return 0;
 }

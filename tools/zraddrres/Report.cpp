@@ -64,7 +64,7 @@ const char kTail[] = R"(</script>
   var columns = [
     { key: 'port', label: 'Port' },
     { key: 'monitor', label: 'Found under' },
-    { key: 'address', label: 'Address' },
+    { key: 'address', label: 'Address', address: true },
     { key: 'kindName', label: 'Kind' },
     { key: 'milliseconds', label: 'ms', numeric: true },
     { key: 'detail', label: 'Why none' }
@@ -83,17 +83,84 @@ const char kTail[] = R"(</script>
   function ms(value) { return Number(value).toFixed(1) + ' ms'; }
   function text(value) { return value === undefined || value === null ? '' : String(value); }
 
+  // Addresses in the order of their values, not their texts (10.0.0.2 before
+  // 10.0.0.10): IPv4 by its number, IPv6 by its 128 bits, IPX by network then
+  // node, each kind together in that order; any other text after them, and
+  // no address last. A key is [rank, fixed-width hexadecimal digits].
+  function hex(n, width) {
+    var s = n.toString(16);
+    while (s.length < width) s = '0' + s;
+    return s;
+  }
+  function ipv4Key(t) {
+    var m = /^(\d{1,3})\.(\d{1,3})\.(\d{1,3})\.(\d{1,3})$/.exec(t);
+    if (!m) return null;
+    var key = '';
+    for (var i = 1; i <= 4; ++i) {
+      if (Number(m[i]) > 255) return null;
+      key += hex(Number(m[i]), 2);
+    }
+    return key;
+  }
+  function ipv6Key(t) {
+    var zone = t.indexOf('%');
+    if (zone >= 0) t = t.slice(0, zone);
+    if (t.indexOf(':') < 0) return null;
+    var dotted = /(\d+\.\d+\.\d+\.\d+)$/.exec(t);
+    if (dotted) {
+      var last = ipv4Key(dotted[1]);
+      if (!last) return null;
+      t = t.slice(0, dotted.index) + last.slice(0, 4) + ':' + last.slice(4);
+    }
+    var halves = t.split('::');
+    if (halves.length > 2) return null;
+    var head = halves[0] ? halves[0].split(':') : [];
+    var tail = halves.length === 2 && halves[1] ? halves[1].split(':') : [];
+    var missing = 8 - head.length - tail.length;
+    if (halves.length === 2 ? missing < 1 : missing !== 0) return null;
+    var groups = head;
+    for (var i = 0; halves.length === 2 && i < missing; ++i) groups.push('0');
+    groups = groups.concat(tail);
+    var key = '';
+    for (var j = 0; j < groups.length; ++j) {
+      if (!/^[0-9A-Fa-f]{1,4}$/.test(groups[j])) return null;
+      key += hex(parseInt(groups[j], 16), 4);
+    }
+    return key;
+  }
+  function ipxKey(t) {
+    var m = /^([0-9A-Fa-f]{8}):([0-9A-Fa-f]{12})$/.exec(t);
+    if (m) return (m[1] + m[2]).toLowerCase();
+    m = /^([0-9A-Fa-f]{12}):([0-9A-Fa-f]{8})$/.exec(t);  // node first
+    return m ? (m[2] + m[1]).toLowerCase() : null;
+  }
+  function addressKey(value) {
+    var t = text(value);
+    if (!t) return [4, ''];
+    var key = ipv4Key(t);
+    if (key) return [0, key];
+    if ((key = ipv6Key(t))) return [1, key];
+    if ((key = ipxKey(t))) return [2, key];
+    return [3, t];
+  }
+  function byAddress(x, y) {
+    var a = addressKey(x), b = addressKey(y);
+    if (a[0] !== b[0]) return a[0] - b[0];
+    if (a[0] === 3) return a[1].localeCompare(b[1]);
+    return a[1] < b[1] ? -1 : a[1] > b[1] ? 1 : 0;
+  }
+
   // Unresolved ports first, then by device address, then by port.
   function grouped(a, b) {
     if (a.resolved !== b.resolved) return a.resolved ? 1 : -1;
-    var byAddress = text(a.address).localeCompare(text(b.address));
-    return byAddress || a.port.localeCompare(b.port);
+    return byAddress(a.address, b.address) || a.port.localeCompare(b.port);
   }
   function ordered(a, b) {
     if (!sortKey) return grouped(a, b);
     var column = columns.filter(function (c) { return c.key === sortKey; })[0];
     var x = a[sortKey], y = b[sortKey];
-    var r = column.numeric ? Number(x) - Number(y) : text(x).localeCompare(text(y));
+    var r = column.numeric ? Number(x) - Number(y)
+          : column.address ? byAddress(x, y) : text(x).localeCompare(text(y));
     return r * sortDir || grouped(a, b);
   }
 
@@ -233,8 +300,14 @@ const char kTail[] = R"(</script>
   // report.html#open=PORT opens that port's account: a link to one port.
   var wanted = /^#open=(.*)$/.exec(window.location.hash);
   if (wanted) {
-    var name = decodeURIComponent(wanted[1]);
-    rows.forEach(function (row, index) { if (row.port === name) open[index] = true; });
+    // A link made elsewhere may hold a malformed escape (#open=%E0): it opens nothing.
+    var name = null;
+    try {
+      name = decodeURIComponent(wanted[1]);
+    } catch (e) {
+      name = null;
+    }
+    rows.forEach(function (row, index) { if (name !== null && row.port === name) open[index] = true; });
   }
   renderHead();
   renderFilter();

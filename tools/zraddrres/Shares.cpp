@@ -57,12 +57,12 @@ int Shares(const std::string& server, bool json) {
     std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   } else {
     for (const auto& share : shares) {
-      std::printf("%s\t%s\t%s\n", Field(ToUtf8(share.name)).c_str(), TypeName(share.type).c_str(),
-                  Field(ToUtf8(share.remark)).c_str());
+      std::printf("%s\t%s\t%s\n", Shown(share.name).c_str(), TypeName(share.type).c_str(),
+                  Shown(share.remark).c_str());
     }
-    if (rc != 0) std::fprintf(stderr, "zraddrres: %s: %s NetShareEnum answered %lu\n", ToUtf8(name).c_str(), library,
+    if (rc != 0) std::fprintf(stderr, "zraddrres: %s: %s NetShareEnum answered %lu\n", Shown(name).c_str(), library,
                               static_cast<unsigned long>(rc));
-    std::printf("address\t%s\n", found ? Field(text).c_str() : "-");
+    std::printf("address\t%s\n", found ? Printable(text).c_str() : "-");
   }
   return found ? 0 : 1;
 }

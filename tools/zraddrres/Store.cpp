@@ -112,17 +112,17 @@ int List(bool json) {
   for (const StoredEntry& entry : entries) {
     if (entry.tooLong) {
       std::fprintf(stderr, "zraddrres: store list: %s holds %lu bytes, more than the %lu the store reads\n",
-                   ToUtf8(entry.name).c_str(), static_cast<unsigned long>(entry.bytes),
+                   Shown(entry.name).c_str(), static_cast<unsigned long>(entry.bytes),
                    static_cast<unsigned long>(kStoreValueBytes));
       status = 1;
     } else if (json) {
       out[ToUtf8(entry.name)] = ToUtf8(entry.value);
     } else {
-      std::printf("%s\t%s\n", Field(ToUtf8(entry.name)).c_str(), Field(ToUtf8(entry.value)).c_str());
+      std::printf("%s\t%s\n", Shown(entry.name).c_str(), Shown(entry.value).c_str());
     }
   }
   if (!read) {
-    std::fprintf(stderr, "zraddrres: store list: %s\n", ToUtf8(failure).c_str());
+    std::fprintf(stderr, "zraddrres: store list: %s\n", Shown(failure).c_str());
     return 1;
   }
   if (json) std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
@@ -178,11 +178,11 @@ bool MayReplace(const char* action, const std::string& valueName, bool force) {
   if (!force) {
     std::fprintf(stderr,
                  "zraddrres: store %s: there is already an entry %s (%s); give --force to replace it\n", action,
-                 ToUtf8(valueName).c_str(), ToUtf8(old).c_str());
+                 Shown(valueName).c_str(), Shown(old).c_str());
     return false;
   }
   std::fprintf(stderr, "zraddrres: store %s: replaced the entry %s, which held %s\n", action,
-               ToUtf8(valueName).c_str(), ToUtf8(old).c_str());
+               Shown(valueName).c_str(), Shown(old).c_str());
   return true;
 }
 
@@ -191,7 +191,7 @@ void WarnAboutName(const char* action, const std::string& name, const std::strin
   std::fprintf(stderr,
                "zraddrres: store %s: note: kept as \"%s\"; the fallback of resolve looks ports up by their own "
                "name, so it will not find this entry for the port %s\n",
-               action, ToUtf8(valueName).c_str(), ToUtf8(name).c_str());
+               action, Shown(valueName).c_str(), Shown(name).c_str());
 }
 
 }  // namespace
@@ -212,6 +212,20 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
     }
   }
 
+  // The PNS settings share the store's key: an entry of such a name would be
+  // overwritten, and discovery switched back on, by the next UNC lookup.
+  // A rename from such a name would move the setting away.
+  if ((action == "add" || action == "rename") && arguments.size() == 2) {
+    for (std::size_t i = 0; i < (action == "add" ? 1u : 2u); ++i) {
+      if (!IsStoreSetting(ValueName(arguments[i]))) continue;
+      std::fprintf(stderr,
+                   "zraddrres: store %s: %s is the name of a PNS setting kept in the store's key (PNS, PNSServer, "
+                   "PNSDeviceAddress); give the entry another name\n",
+                   action.c_str(), Shown(arguments[i]).c_str());
+      return 2;
+    }
+  }
+
   ErrorListener errors;
   try {
     if (action == "get") {
@@ -225,7 +239,7 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
         nlohmann::json out = {{"name", ToUtf8(arguments[0])}, {"value", ToUtf8(text)}};
         std::printf("%s\n", out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
       } else {
-        std::printf("%s\n", Field(ToUtf8(text)).c_str());
+        std::printf("%s\n", Shown(text).c_str());
       }
     } else if (action == "add") {
       if (!need(2)) return 2;
@@ -235,7 +249,7 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
         std::fprintf(stderr,
                      "zraddrres: store add: warning: %s is neither an IP address nor an IPX address text "
                      "(8 and 12 hexadecimal digits, 00001234:0080c7a1b2c3); resolve will look it up as a host name\n",
-                     ToUtf8(arguments[1]).c_str());
+                     Shown(arguments[1]).c_str());
       }
       NZrAddrRes::CRegMgr store;
       store.OpenForWrite();
@@ -260,7 +274,7 @@ int Store(const std::string& action, const std::vector<std::string>& arguments, 
     }
   } catch (const NZrAddrRes::CError&) {
     std::fprintf(stderr, "zraddrres: store %s failed: %s\n", action.c_str(),
-                 errors.Last().empty() ? "(no message)" : ToUtf8(errors.Last()).c_str());
+                 errors.Last().empty() ? "(no message)" : Shown(errors.Last()).c_str());
     return 1;
   }
   return 0;

@@ -27,6 +27,77 @@ unsigned long NextCodePoint(const std::string& text, std::size_t& i) {
   return point;
 }
 
+// The length of the well-formed UTF-8 sequence at text[i] (no overlong form,
+// no surrogate, nothing above U+10FFFF); 0 when the byte starts none.
+std::size_t SequenceLength(const std::string& text, std::size_t i) {
+  unsigned char c = static_cast<unsigned char>(text[i]);
+  if (c < 0x80) return 1;
+  std::size_t length;
+  unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+  if (c >= 0xC2 && c <= 0xDF) {
+    length = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    length = 3;
+    if (c == 0xE0) low = 0xA0;
+    if (c == 0xED) high = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    length = 4;
+    if (c == 0xF0) low = 0x90;
+    if (c == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() - i < length) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    unsigned char next = static_cast<unsigned char>(text[i + k]);
+    if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return 0;
+  }
+  return length;
+}
+
+void AppendHex(std::string& out, const char* prefix, unsigned char byte) {
+  static const char kDigits[] = "0123456789abcdef";
+  out += prefix;
+  out += kDigits[byte >> 4];
+  out += kDigits[byte & 0x0F];
+}
+
+std::string EscapeControls(const std::string& utf8, bool keepLineEnds) {
+  bool plain = true;
+  for (unsigned char c : utf8) plain = plain && c >= 0x20 && c != 0x7F && c < 0x80;
+  if (plain) return utf8;
+  std::string out;
+  out.reserve(utf8.size() + 16);
+  for (std::size_t i = 0; i < utf8.size();) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (keepLineEnds && c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') {
+      out += "\r\n";
+      i += 2;
+      continue;
+    }
+    std::size_t length = SequenceLength(utf8, i);
+    if (length == 0) {
+      AppendHex(out, "\\x", c);
+      ++i;
+    } else if (length == 1 && (c < 0x20 || c == 0x7F)) {
+      switch (c) {
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default: AppendHex(out, "\\x", c); break;
+      }
+      ++i;
+    } else if (length == 2 && c == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+      AppendHex(out, "\\u00", static_cast<unsigned char>(utf8[i + 1]));  // U+0080 to U+009F
+      i += 2;
+    } else {
+      out.append(utf8, i, length);
+      i += length;
+    }
+  }
+  return out;
+}
+
 bool IsWide(unsigned long p) {
   return (p >= 0x1100 && p <= 0x115F) || (p >= 0x2E80 && p <= 0x303E) || (p >= 0x3041 && p <= 0x33FF) ||
          (p >= 0x3400 && p <= 0x4DBF) || (p >= 0x4E00 && p <= 0x9FFF) || (p >= 0xA000 && p <= 0xA4CF) ||
@@ -79,11 +150,12 @@ bool ArgumentsToAnsi(const std::string& command, const std::vector<std::string*>
     }
     if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, argument->data(), static_cast<int>(argument->size()),
                             nullptr, 0) <= 0) {
-      // Bytes of another encoding (a terminal not set to UTF-8): shown as they came.
+      // Bytes of another encoding (a terminal not set to UTF-8): shown as \xHH.
       std::fprintf(stderr, "%s'%s' is not UTF-8 text; set the terminal to UTF-8\n", prefix.c_str(),
-                   argument->c_str());
+                   Printable(*argument).c_str());
     } else {
-      std::fprintf(stderr, "%s'%s' cannot be written in the ANSI code page %u\n", prefix.c_str(), argument->c_str(),
+      std::fprintf(stderr, "%s'%s' cannot be written in the ANSI code page %u\n", prefix.c_str(),
+                   Printable(*argument).c_str(),
                    static_cast<unsigned>(GetACP()));
     }
     return false;
@@ -91,19 +163,11 @@ bool ArgumentsToAnsi(const std::string& command, const std::vector<std::string*>
   return true;
 }
 
-std::string Field(const std::string& utf8) {
-  if (utf8.find_first_of("\t\r\n") == std::string::npos) return utf8;
-  std::string out;
-  for (char c : utf8) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c; break;
-    }
-  }
-  return out;
-}
+std::string Printable(const std::string& utf8) { return EscapeControls(utf8, false); }
+
+std::string Shown(const std::string& ansi) { return Printable(ToUtf8(ansi)); }
+
+std::string PrintableLines(const std::string& utf8) { return EscapeControls(utf8, true); }
 
 std::size_t DisplayWidth(const std::string& utf8) {
   std::size_t width = 0;
@@ -117,8 +181,11 @@ std::string PadTo(const std::string& utf8, std::size_t width) {
 }
 
 std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
+  // A spreadsheet runs a cell that starts so as a formula (=HYPERLINK(...),
+  // +cmd|...): a ' first makes it text, and the spreadsheet hides the '.
+  const bool formula = !text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos;
+  if (!formula && text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = formula ? "\"'" : "\"";
   for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
 }

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "tools/zraddrres/Text.h"
+
 namespace zrtool {
 
 const char kHelpFooter[] =
@@ -90,7 +92,7 @@ int CheckCommandWords(const CLI::App& app, const std::vector<std::string>& argum
       // command is missing.
       if (at->get_option_no_throw(word.substr(0, word.find('='))) != nullptr) continue;
       std::fprintf(stderr, "%sunknown option '%s'; its options are: %s, and the commands are: %s\n",
-                   Prefix(*at).c_str(), word.c_str(), OptionNames(*at).c_str(), CommandNames(*at).c_str());
+                   Prefix(*at).c_str(), Printable(word).c_str(), OptionNames(*at).c_str(), CommandNames(*at).c_str());
       return 2;
     }
     const CLI::App* next = nullptr;
@@ -100,7 +102,7 @@ int CheckCommandWords(const CLI::App& app, const std::vector<std::string>& argum
     }
     if (next == nullptr) {
       std::fprintf(stderr, "%sunknown command '%s'; the commands are: %s\n", Prefix(*at).c_str(),
-                   word.c_str(), CommandNames(*at).c_str());
+                   Printable(word).c_str(), CommandNames(*at).c_str());
       return 2;
     }
     at = next;
@@ -147,7 +149,7 @@ int SayParseError(const CLI::App& app, const CLI::ParseError& error) {
       at = end == std::string::npos ? words.size() : end + 1;
       if (word.empty()) continue;
       std::string& list = word[0] == '-' ? options : others;
-      list += (list.empty() ? "'" : ", '") + word + "'";
+      list += (list.empty() ? "'" : ", '") + Printable(word) + "'";
     }
     if (!options.empty()) {
       std::fprintf(stderr, "%sunknown option %s; its options are: %s\n", Prefix(command).c_str(), options.c_str(),
