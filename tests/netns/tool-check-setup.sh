@@ -1,5 +1,6 @@
 # Sourced by the tool checks that run-in-netns.sh runs inside the namespace
-# (tool-order-check.sh, explain-check.sh, who-check.sh), each called as
+# (tool-order-check.sh, explain-check.sh, who-check.sh, who-silent-check.sh),
+# each called as
 #
 #   CHECK.sh WORK-FOLDER TOOL [EMULATOR...]
 #

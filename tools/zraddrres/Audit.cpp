@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <ZrAddrResolution.h>
 
+#include "tools/zraddrres/AddressValue.h"
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Inventory.h"
 #include "tools/zraddrres/Outcome.h"
@@ -24,13 +26,6 @@ namespace zrtool {
 
 namespace {
 
-// Address texts compare without case: IPX and IPv6 texts are hexadecimal.
-bool SameAddress(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 std::string FriendlyName(const std::string& name) {
   CString friendly;
   CZrAddrResolution::MakePrinterFriendlyName(name.c_str(), friendly);
@@ -38,12 +33,13 @@ std::string FriendlyName(const std::string& name) {
 }
 
 // Host-name lookups on one resolver object, each name asked once. After a
-// time-out no more names are asked: the name server is taken as silent.
+// time-out no more names are asked: the name server is taken as silent
+// (unless each name is to be asked on its own, time-out or not).
 class HostLookups {
  public:
   enum class Result { Found, NotFound, TimedOut, NotAsked };
 
-  explicit HostLookups(unsigned long timeout) : m_timeout(timeout) {}
+  HostLookups(unsigned long timeout, bool each = false) : m_timeout(timeout), m_each(each) {}
 
   Result Lookup(const std::string& host, std::string& address) {
     for (const auto& [name, answer] : m_answers) {
@@ -55,14 +51,16 @@ class HostLookups {
     Result result = Result::NotAsked;
     address.clear();
     if (!m_silent) {
+      // A resolver that has seen a time-out is done with lookups: a fresh one asks the next name.
+      if (!m_resolver || m_resolver->IsTimeOuted()) m_resolver.reset(new CZrAddrResolution);
       CString found;
-      unsigned long code = m_resolver.GetIPAddressFromHostName(host.c_str(), found, m_timeout);
+      unsigned long code = m_resolver->GetIPAddressFromHostName(host.c_str(), found, m_timeout);
       if (code == 0) {
         result = Result::Found;
         address.assign(found, found.GetLength());
-      } else if (m_resolver.IsTimeOuted()) {
+      } else if (m_resolver->IsTimeOuted()) {
         result = Result::TimedOut;
-        m_silent = true;
+        m_silent = !m_each;
       } else {
         result = Result::NotFound;
       }
@@ -82,8 +80,9 @@ class HostLookups {
   }
 
  private:
-  CZrAddrResolution m_resolver;
+  std::unique_ptr<CZrAddrResolution> m_resolver;
   unsigned long m_timeout;
+  bool m_each;
   bool m_silent = false;
   std::vector<std::pair<std::string, std::pair<Result, std::string>>> m_answers;
 };
@@ -126,8 +125,27 @@ struct WhoRow {
   std::string name;     // ANSI
   std::string where;    // the monitor, the printer's port, "address store"
   std::string address;  // what it leads to now; empty when nothing
-  const char* match;    // "address" or "host name"
+  const char* match;    // "address", "host name", "port", or "not checked"
+  std::string detail;   // ANSI: another spelling of the address, or why it was not checked
 };
+
+const char kNotChecked[] = "not checked";
+
+bool Checked(const WhoRow& row) { return std::string(row.match) != kNotChecked; }
+
+// When a row's address is the target written another way, both spellings.
+std::string SpellingDetail(const std::string& address, const std::string& target) {
+  if (address.empty() || target.empty() || SameName(address, target)) return std::string();
+  std::string detail = "the same address as " + target + ", written another way";
+  const std::string plain = PlainSpelling(address);
+  const std::string note = ReadingNote(address);
+  if (!note.empty()) {
+    detail += ": " + note;
+  } else if (!SameName(plain, address) && !SameName(plain, target)) {
+    detail += " (" + plain + ")";
+  }
+  return detail;
+}
 
 }  // namespace
 
@@ -141,7 +159,9 @@ int Who(const WhoOptions& options) {
                  Shown(target).c_str());
     return 2;
   }
-  HostLookups lookups(options.timeout);
+  const std::string note = isAddress ? ReadingNote(target) : std::string();
+  if (!note.empty()) std::fprintf(stderr, "zraddrres: who: note: %s\n", Shown(note).c_str());
+  HostLookups lookups(options.timeout, options.each);
   std::string address = isAddress ? target : std::string();
   if (!isAddress) {
     HostLookups::Result result = lookups.Lookup(target, address);
@@ -160,25 +180,53 @@ int Who(const WhoOptions& options) {
   for (const PortEntry& entry : ports) names.push_back(entry.port);
   OrderedRun run;
   run.jobs = 64;
+  run.each = options.each;
   std::vector<Outcome> outcomes = ResolveInOrder(names, run);
-  std::vector<std::pair<std::string, std::string>> matchedPorts;  // port, its address
+  struct Led {
+    std::string port;
+    std::string address;
+    bool checked;
+  };
+  std::vector<Led> ledPorts;  // the ports that lead to the target, and those not checked
+  std::size_t notChecked = 0;
   for (std::size_t i = 0; i < ports.size(); ++i) {
     const Outcome& o = outcomes[i];
     const char* match = nullptr;
+    std::string detail;
     if (o.resolved && !address.empty() && SameAddress(o.address, address)) {
       match = "address";
+      detail = SpellingDetail(o.address, address);
     } else if (!isAddress && !o.resolved && !o.host.empty() && SameName(o.host, target)) {
       match = "host name";  // configured with the host, whose lookup failed here too
+    } else if (!o.resolved && o.cutShort) {
+      // Its lookup timed out, or was never made after an earlier one had:
+      // it may lead to the target as well as anywhere else.
+      match = kNotChecked;
+      detail = o.detail;
+      ++notChecked;
     }
     if (match == nullptr) continue;
-    rows.push_back({"port", ports[i].port, ports[i].monitor, o.resolved ? o.address : std::string(), match});
-    matchedPorts.emplace_back(ports[i].port, o.resolved ? o.address : std::string());
+    rows.push_back({"port", ports[i].port, ports[i].monitor, o.resolved ? o.address : std::string(), match, detail});
+    ledPorts.push_back({ports[i].port, o.resolved ? o.address : std::string(), match != kNotChecked});
   }
   for (const PrinterEntry& printer : CollectPrinters()) {
-    for (const auto& [port, portAddress] : matchedPorts) {
-      if (!PrintsTo(printer, port)) continue;
-      rows.push_back({"printer", printer.printer, "port " + printer.port, portAddress, "port"});
+    const Led* unchecked = nullptr;
+    bool matched = false;
+    for (const Led& led : ledPorts) {
+      if (!PrintsTo(printer, led.port)) continue;
+      if (!led.checked) {
+        if (unchecked == nullptr) unchecked = &led;
+        continue;
+      }
+      rows.push_back({"printer", printer.printer, "port " + printer.port, led.address, "port",
+                      SpellingDetail(led.address, address)});
+      matched = true;
       break;
+    }
+    if (!matched && unchecked != nullptr) {
+      rows.push_back({"printer", printer.printer, "port " + printer.port, std::string(), kNotChecked,
+                      "its port " + unchecked->port + " was not checked"});
+      ++notChecked;
     }
   }
   std::vector<StoredEntry> stored;
@@ -188,57 +236,79 @@ int Who(const WhoOptions& options) {
     if (entry.tooLong) continue;
     if (IsAddressText(entry.value)) {
       if (!address.empty() && SameAddress(entry.value, address)) {
-        rows.push_back({"stored", entry.name, "address store", entry.value, "address"});
+        rows.push_back({"stored", entry.name, "address store", entry.value, "address",
+                        SpellingDetail(entry.value, address)});
       }
       continue;
     }
     std::string resolved;
     const bool named = !isAddress && SameName(entry.value, target);
-    if (named || !address.empty()) lookups.Lookup(entry.value, resolved);
+    HostLookups::Result result = HostLookups::Result::NotFound;
+    if (named || !address.empty()) result = lookups.Lookup(entry.value, resolved);
+    const std::string where = "address store (" + entry.value + ")";
     if (named) {
-      rows.push_back({"stored", entry.name, "address store (" + entry.value + ")", resolved, "host name"});
+      rows.push_back({"stored", entry.name, where, resolved, "host name", std::string()});
     } else if (!resolved.empty() && SameAddress(resolved, address)) {
-      rows.push_back({"stored", entry.name, "address store (" + entry.value + ")", resolved, "address"});
+      rows.push_back({"stored", entry.name, where, resolved, "address", SpellingDetail(resolved, address)});
+    } else if (result == HostLookups::Result::TimedOut || result == HostLookups::Result::NotAsked) {
+      rows.push_back({"stored", entry.name, where, std::string(), kNotChecked, lookups.Why(result, entry.value)});
+      ++notChecked;
     }
   }
 
   switch (options.format) {
     case Format::Json: {
       nlohmann::json matches = nlohmann::json::array();
+      nlohmann::json unchecked = nlohmann::json::array();
       for (const WhoRow& row : rows) {
-        matches.push_back({{"what", row.what},
-                           {"name", ToUtf8(row.name)},
-                           {"where", ToUtf8(row.where)},
-                           {"address", row.address.empty() ? nlohmann::json(nullptr) : nlohmann::json(ToUtf8(row.address))},
-                           {"match", row.match}});
+        nlohmann::json item = {{"what", row.what}, {"name", ToUtf8(row.name)}, {"where", ToUtf8(row.where)}};
+        if (!Checked(row)) {
+          item["detail"] = ToUtf8(row.detail);
+          unchecked.push_back(item);
+          continue;
+        }
+        item["address"] = row.address.empty() ? nlohmann::json(nullptr) : nlohmann::json(ToUtf8(row.address));
+        item["match"] = row.match;
+        if (!row.detail.empty()) item["detail"] = ToUtf8(row.detail);
+        matches.push_back(item);
       }
       PrintJson({{"target", ToUtf8(target)},
                  {"address", address.empty() ? nlohmann::json(nullptr) : nlohmann::json(ToUtf8(address))},
-                 {"matches", matches}});
+                 {"matches", matches},
+                 {"notChecked", unchecked}});
       break;
     }
     case Format::Csv:
-      std::printf("what,name,where,address,match\n");
+      std::printf("what,name,where,address,match,detail\n");
       for (const WhoRow& row : rows) {
-        std::printf("%s,%s,%s,%s,%s\n", row.what, CsvField(ToUtf8(row.name)).c_str(),
-                    CsvField(ToUtf8(row.where)).c_str(), CsvField(ToUtf8(row.address)).c_str(), row.match);
+        std::printf("%s,%s,%s,%s,%s,%s\n", row.what, CsvField(ToUtf8(row.name)).c_str(),
+                    CsvField(ToUtf8(row.where)).c_str(), CsvField(ToUtf8(row.address)).c_str(), row.match,
+                    CsvField(ToUtf8(row.detail)).c_str());
       }
       break;
     case Format::Table: {
       std::vector<std::vector<std::string>> cells;
       for (const WhoRow& row : rows) {
         cells.push_back({row.what, Shown(row.name), Shown(row.where),
-                         row.address.empty() ? "-" : Shown(row.address), row.match});
+                         row.address.empty() ? "-" : Shown(row.address), row.match, Shown(row.detail)});
       }
-      if (!cells.empty()) PrintColumns({"WHAT", "NAME", "WHERE", "ADDRESS", "MATCHED BY"}, cells);
+      if (!cells.empty()) PrintColumns({"WHAT", "NAME", "WHERE", "ADDRESS", "MATCHED BY", "DETAIL"}, cells);
       break;
     }
   }
-  if (rows.empty()) {
-    std::fprintf(stderr, "zraddrres: who: nothing leads to %s%s\n", Shown(target).c_str(),
-                 address.empty() || isAddress ? "" : (" (" + Shown(address) + ")").c_str());
+  const bool matched = std::any_of(rows.begin(), rows.end(), Checked);
+  if (notChecked > 0) {
+    std::fprintf(stderr,
+                 "zraddrres: who: %zu listed as not checked: a lookup timed out, and a resolver asks for no more "
+                 "names after one has; --each asks for each port and stored name on its own (each silent name then "
+                 "costs its own wait)\n",
+                 notChecked);
   }
-  return rows.empty() ? 1 : 0;
+  if (!matched) {
+    std::fprintf(stderr, "zraddrres: who: nothing %sleads to %s%s\n", notChecked > 0 ? "that was checked " : "",
+                 Shown(target).c_str(), address.empty() || isAddress ? "" : (" (" + Shown(address) + ")").c_str());
+  }
+  return matched ? 0 : 1;
 }
 
 namespace {
@@ -359,6 +429,7 @@ int StoreCheck(bool json, unsigned long timeout) {
     }
     if (!storedAddress.empty() && SameAddress(storedAddress, o.address)) {
       row.state = "same";
+      if (row.detail.empty() && !SameName(storedAddress, o.address)) row.detail = "the same address, written another way";
     } else {
       row.state = "drifted";
       drifted = true;

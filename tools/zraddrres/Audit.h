@@ -14,13 +14,18 @@ struct WhoOptions {
   std::string target;            // an IPv4, IPv6 or IPX address text, or a host name (ANSI)
   unsigned long timeout = 5000;  // milliseconds for each host-name lookup
   Format format = Format::Table;
+  // Each port and stored host name on a resolver of its own: none goes
+  // unchecked because an earlier lookup timed out.
+  bool each = false;
 };
 
 // Every configured port that resolves to the address (or whose lookup was
 // for the host), every printer that prints to one of those ports, and every
 // stored entry that holds the address or the host, or a host name that
-// resolves to the address. Exit 0 when something matched, 1 when nothing
-// did, 2 for a target that is neither an address nor a host name.
+// resolves to the address; addresses compare by value, in any spelling.
+// Ports and entries whose lookup timed out or was never made are listed as
+// not checked. Exit 0 when something matched, 1 when nothing did, 2 for a
+// target that is neither an address nor a host name.
 int Who(const WhoOptions& options);
 
 // Each stored entry against a fresh resolution of the port it is for (its

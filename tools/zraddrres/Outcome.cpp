@@ -103,11 +103,20 @@ std::string Joined(const std::vector<std::string>& names) {
   return text;
 }
 
+bool Has(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+const char kNtDirectPrintKey[] = "\x82\x69\x82\x6D Spoolbridge Port";
+
 // Reads the library's own account of one call. The first class that applies
-// wins: a refusal or a stop ends the search, a silent name server or an
-// unknown name is what kept a configured port from its address, and only
-// then is the configuration itself in question.
-void Explain(const std::string& port, const std::vector<std::string>& lines, bool timedOutHere, Outcome& out) {
+// wins: a refusal or a stop ends the search; a port configured only where
+// this line does not look is not configured here, whatever became of the
+// lookups on the way; a silent name server or an unknown name is what kept
+// a configured port from its address; and only then is the configuration
+// itself in question.
+void Explain(const std::string& port, Entry entry, const std::vector<std::string>& lines, bool timedOutHere,
+             Outcome& out) {
   std::string lastHost;
   std::string refusedHost;
   std::string unknownHost;
@@ -129,20 +138,68 @@ void Explain(const std::string& port, const std::vector<std::string>& lines, boo
     if (StartsWith(line, "GetIPFromDNSThreadProc IP FALSE") && unknownHost.empty()) unknownHost = lastHost;
     if (StartsWith(line, "GetIPXAddressFromSpoolbridgePort()")) {
       // Each line keeps its direct-print ports under a key of its own.
-      const char* key = WindowsLineName() == "9x" ? "JN Spoolbridge Port" : "\x82\x69\x82\x6D Spoolbridge Port";
-      if (std::find(monitorsRead.begin(), monitorsRead.end(), key) == monitorsRead.end()) monitorsRead.push_back(key);
+      const char* key = WindowsLineName() == "9x" ? "JN Spoolbridge Port" : kNtDirectPrintKey;
+      if (!Has(monitorsRead, key)) monitorsRead.push_back(key);
     }
     for (const MonitorReader& reader : kMonitorReaders) {
-      if (StartsWith(line, reader.reader) && std::find(monitorsRead.begin(), monitorsRead.end(), reader.monitor) ==
-                                                  monitorsRead.end()) {
-        monitorsRead.push_back(reader.monitor);
-      }
+      if (StartsWith(line, reader.reader) && !Has(monitorsRead, reader.monitor)) monitorsRead.push_back(reader.monitor);
     }
+  }
+  out.cutShort = timedOutHere || !refusedHost.empty();
+  const std::string line = WindowsLineName();
+  const std::vector<std::string> configured = MonitorsConfiguring(port);
+  // The IPX search gives a direct-print port of the NT line up as the full
+  // search does, but writes no line saying so.
+  if (entry == Entry::IPX && line != "9x" && Has(monitorsRead, kNtDirectPrintKey) &&
+      Has(configured, kNtDirectPrintKey)) {
+    out.reason = Reason::StoppedByDesign;
+    out.detail = "a direct-print port: on the NT line the search stops there, by design";
+    return;
+  }
+  std::vector<std::string> readHere;
+  for (const std::string& monitor : configured) {
+    if (Has(monitorsRead, monitor)) readHere.push_back(monitor);
+  }
+  // Only the full search falls back on the store.
+  const char* search = entry == Entry::IP ? "the IP search" : entry == Entry::IPX ? "the IPX search" : nullptr;
+  const bool unc = port.compare(0, 2, "\\\\") == 0;
+  const bool stored = StoreHolds(port);
+  // The IP and IPX searches end without the store: an entry there is no reason.
+  auto storeNote = [&] {
+    if (search && stored && !unc) out.detail += "; the store holds an entry, but " + std::string(search) + " does not read the store";
+  };
+  auto notConfigured = [&] {
+    out.reason = Reason::NotConfigured;
+    out.detail = "not configured under any monitor " + std::string(search ? search : "the") +
+                 (search ? " reads on the " : " ") + line + " line" + (search ? "" : " reads");
+    if (!monitorsRead.empty()) out.detail += " (" + Joined(monitorsRead) + ")";
+    if (!configured.empty()) {
+      out.detail += "; it is configured under " + Joined(configured);
+      if (!search && stored) out.detail += "; its stored entry is not an address";
+    } else {
+      out.detail += search ? ", nor under any other" : ", nor under any other, and there is no stored entry";
+    }
+    if (entry == Entry::IPX) out.detail += "; NetWare did not find it";
+    storeNote();
+  };
+
+  // The NT line's remote-port and SMB readers take the port's own name for a
+  // host name: for a port configured only where the line does not look, what
+  // became of that lookup is a note, not the reason.
+  if (!configured.empty() && readHere.empty()) {
+    notConfigured();
+    if (timedOutHere) {
+      out.detail += "; the lookup of " + lastHost + " on the way timed out";
+    } else if (!refusedHost.empty()) {
+      out.detail += "; " + refusedHost + " was not looked up on the way, because an earlier lookup had timed out";
+    }
+    return;
   }
   if (timedOutHere) {
     out.reason = Reason::NameServerSilent;
     out.host = lastHost;
     out.detail = "no answer from the name server: the lookup of " + lastHost + " timed out";
+    storeNote();
     return;
   }
   if (!refusedHost.empty()) {
@@ -150,36 +207,41 @@ void Explain(const std::string& port, const std::vector<std::string>& lines, boo
     out.host = refusedHost;
     out.detail = "no answer from the name server: " + refusedHost +
                  " was not looked up, because an earlier lookup had timed out";
+    storeNote();
     return;
   }
   if (!unknownHost.empty()) {
     out.reason = Reason::NameNotFound;
     out.host = unknownHost;
     out.detail = "name not found: " + unknownHost;
+    storeNote();
     return;
   }
-  bool unc = port.compare(0, 2, "\\\\") == 0;
-  bool stored = StoreHolds(port);
-  if (unc || stored) {
+  if (unc) {
     out.reason = Reason::NoStoredEntry;
-    out.detail = stored ? "no reader found the device, and the stored entry is not an address"
-                        : "no reader found the device (PNS, the SMB share list, NetWare), and there is no stored entry";
+    const char* readers = entry == Entry::IP    ? "PNS, the SMB share list"
+                          : entry == Entry::IPX ? "NetWare"
+                                                : "PNS, the SMB share list, NetWare";
+    out.detail = "no reader found the device (" + std::string(readers) + ")";
+    if (!search) {
+      out.detail += stored ? ", and the stored entry is not an address" : ", and there is no stored entry";
+    } else {
+      out.detail += "; " + std::string(search) + " does not read the store";
+    }
     return;
   }
-  out.reason = Reason::NotConfigured;
-  std::vector<std::string> configured = MonitorsConfiguring(port);
-  std::vector<std::string> readHere;
-  for (const std::string& monitor : configured) {
-    if (std::find(monitorsRead.begin(), monitorsRead.end(), monitor) != monitorsRead.end()) readHere.push_back(monitor);
+  if (!search && stored) {
+    out.reason = Reason::NoStoredEntry;
+    out.detail = "no reader found the device, and the stored entry is not an address";
+    return;
   }
   if (!readHere.empty()) {
+    out.reason = Reason::NotConfigured;
     out.detail = "configured under " + Joined(readHere) + ", but without an address or host name its reader uses";
+    storeNote();
     return;
   }
-  out.detail = "not configured under any monitor the " + WindowsLineName() + " line reads";
-  if (!monitorsRead.empty()) out.detail += " (" + Joined(monitorsRead) + ")";
-  out.detail += configured.empty() ? ", nor under any other, and there is no stored entry"
-                                   : "; it is configured under " + Joined(configured);
+  notConfigured();
 }
 
 using Clock = std::chrono::steady_clock;
@@ -240,7 +302,7 @@ void ResolveOne(const std::string& port, Entry entry, bool silent, Resolvers& re
       if (StartsWith(line, "GetAddressFromRegistry() start!! : ")) out.fromStore = true;
     }
   } else {
-    Explain(port, capture.Texts(), leavesSilent && !silent, out);
+    Explain(port, entry, capture.Texts(), leavesSilent && !silent, out);
   }
   out.trace = capture.Take();
   slot.out = out;
@@ -283,7 +345,7 @@ std::vector<Outcome> ResolveInOrder(const std::vector<std::string>& ports, const
     int silent;  // 0, 1, or -1: guess
   };
   std::vector<Task> tasks;
-  for (int i = 0; i < count; ++i) tasks.push_back({i, -1});
+  for (int i = 0; i < count; ++i) tasks.push_back({i, run.each ? 0 : -1});
   bool first = true;
   while (!tasks.empty()) {
     std::atomic<std::size_t> next{0};
@@ -342,7 +404,7 @@ std::vector<Outcome> ResolveInOrder(const std::vector<std::string>& ports, const
     // ran silent too early runs again answering, and the walk waits for it.
     tasks.clear();
     bool silent = false;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !run.each; ++i) {
       const Slot& slot = slots[i];
       if (slot.ranSilent != silent) {
         tasks.push_back({i, silent ? 1 : 0});

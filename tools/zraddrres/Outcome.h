@@ -44,6 +44,9 @@ struct Outcome {
   std::string detail;  // for a person, ANSI text (it names ports and hosts)
   std::string host;    // name-server-silent, name-not-found: the host name the lookup was for
   bool fromStore = false;  // resolved by the stored-address fallback: no reader found it
+  // Unresolved with a host-name lookup that timed out or was not made after
+  // an earlier time-out: what the port leads to is not known.
+  bool cutShort = false;
   std::vector<TraceLine> trace;  // the library's lines on the resolving thread, stamped as they came
 };
 
@@ -51,6 +54,9 @@ struct OrderedRun {
   Entry entry = Entry::Full;
   int jobs = 1;                 // the most resolver objects working at once
   bool echoTrace = false;       // every line of the library on standard error
+  // Every port on a resolver object that has seen no time-out: no port is
+  // kept from its lookups by another's, and each silent name costs its own wait.
+  bool each = false;
   std::function<void()> step;   // called once per port when its first answer is in
 };
 

@@ -127,6 +127,9 @@ int main(int argc, char** argv) {
   whoCommand->add_option("--timeout", who.timeout, "Milliseconds to wait for each host-name lookup")
       ->check(CLI::NonNegativeNumber)
       ->capture_default_str();
+  whoCommand->add_flag("--each", who.each,
+                       "Resolve each port and stored host name on its own resolver, so that none goes unchecked "
+                       "after a time-out (each silent name then costs its own wait)");
 
   std::string storeAction;
   std::vector<std::string> storeArguments;
