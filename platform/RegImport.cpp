@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "platform/CodePage.h"
@@ -144,6 +143,42 @@ bool IsBelow(const RegOperation& key, const RegOperation& top) {
 
 }  // namespace
 
+LONG ReadRegFile(const std::string& path, std::string* bytes, std::string* error) {
+  bytes->clear();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    if (error) *error = "cannot be read";
+    return ERROR_FILE_NOT_FOUND;
+  }
+  auto tooLarge = [&](unsigned long long size) {
+    bytes->clear();
+    if (error) *error = std::to_string(size) + " bytes, more than " + RegTextLimitText();
+    return static_cast<LONG>(ERROR_FILE_TOO_LARGE);
+  };
+  // A file's size is known before anything is read; a pipe's is not.
+  if (in.seekg(0, std::ios::end)) {
+    const std::streamoff size = in.tellg();
+    if (size >= 0 && static_cast<unsigned long long>(size) > kMaxRegTextBytes) {
+      return tooLarge(static_cast<unsigned long long>(size));
+    }
+    if (size > 0) bytes->reserve(static_cast<std::size_t>(size));
+    in.seekg(0, std::ios::beg);
+  } else {
+    in.clear();
+  }
+  char chunk[65536];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    bytes->append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (bytes->size() > kMaxRegTextBytes) return tooLarge(bytes->size());
+  }
+  if (in.bad()) {
+    bytes->clear();
+    if (error) *error = "cannot be read";
+    return ERROR_FILE_NOT_FOUND;
+  }
+  return ERROR_SUCCESS;
+}
+
 RegImportSummary SummarizeRegOperations(const std::vector<RegOperation>& operations) {
   RegImportSummary summary;
   for (const RegOperation& op : operations) {
@@ -246,12 +281,8 @@ std::string& ExportInUse() {
 const std::string& RegistryExportInUse() { return ExportInUse(); }
 
 LONG UseRegistryExport(const std::string& file, std::string* error) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    if (error) *error = "cannot be read";
-    return ERROR_FILE_NOT_FOUND;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  if (LONG rc = ReadRegFile(file, &bytes, error); rc != ERROR_SUCCESS) return rc;
   RegParseResult parsed = ParseRegText(bytes.data(), bytes.size());
   if (!parsed.ok()) {
     if (error) *error = parsed.ErrorText();

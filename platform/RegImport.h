@@ -20,6 +20,12 @@ struct RegImportSummary {
 };
 RegImportSummary SummarizeRegOperations(const std::vector<RegOperation>& operations);
 
+// Reads a .reg file whole: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when it cannot
+// be read, or ERROR_FILE_TOO_LARGE for a file over kMaxRegTextBytes, which
+// is refused before it is read (a pipe is read no further than the maximum).
+// `error` gets what went wrong, without the file's name.
+LONG ReadRegFile(const std::string& path, std::string* bytes, std::string* error);
+
 // Parses a whole .reg text and applies it (ApplyRegOperations). A malformed
 // text changes nothing. `summary`, when given, is filled once the text parsed.
 LONG ImportRegText(const void* bytes, std::size_t size, std::string* error,

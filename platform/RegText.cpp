@@ -119,32 +119,43 @@ int HexDigit(unsigned c) {
   return -1;
 }
 
+// The lead bytes of a code page's double-byte characters: those of 932
+// (Shift-JIS) whatever the process's code page, so that a hive file of 932
+// reads alike everywhere; of another code page only when it is the
+// process's own, as the system knows it.
+struct LeadBytes {
+  bool lead[256] = {};
+
+  explicit LeadBytes(unsigned codePage) {
+    const unsigned own = GetACP();
+    if (codePage == 0) codePage = own;
+    for (unsigned c = 0x80; c < 256; ++c) {
+      if (codePage == 932) {
+        lead[c] = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+      } else if (codePage == own && codePage != 1252) {
+        lead[c] = IsDBCSLeadByte(static_cast<BYTE>(c)) != 0;
+      }
+    }
+  }
+  bool operator()(char c) const { return lead[static_cast<unsigned char>(c)]; }
+};
+
+using Take = std::function<std::string(RegOperation& op)>;
+
 template <typename Char>
 class Parser {
  public:
   using View = std::basic_string_view<Char>;
 
-  explicit Parser(View text) {
-    // Lines end in LF, CR LF being the usual form; a CR left at the end goes.
-    std::size_t start = 0;
-    while (start <= text.size()) {
-      std::size_t end = text.find(Char('\n'), start);
-      if (end == View::npos) end = text.size();
-      View line = text.substr(start, end - start);
-      if (!line.empty() && line.back() == Char('\r')) line.remove_suffix(1);
-      lines_.push_back(line);
-      if (end == text.size()) break;
-      start = end + 1;
-    }
-  }
+  // `leadBytes` is null for text in which no character spans two units.
+  Parser(View text, const LeadBytes* leadBytes, const Take& take) : text_(text), leadBytes_(leadBytes), take_(take) {}
 
-  bool Run(std::vector<RegOperation>& operations, ParseError& error) {
+  bool Run(ParseError& error) {
     try {
-      ParseAll(operations);
+      ParseAll();
       return true;
     } catch (ParseError& failure) {
       error = std::move(failure);
-      operations.clear();
       return false;
     }
   }
@@ -152,7 +163,32 @@ class Parser {
  private:
   enum class Current { None, Key, Deleted };
 
-  [[noreturn]] void Fail(std::string what) const { throw ParseError{static_cast<int>(lineIndex_ + 1), std::move(what)}; }
+  // The next line into line_, without its end: lines end in LF, CR LF being
+  // the usual form, and a CR left at the end goes. The lines are found as
+  // they are read, never held all at once: a text of empty lines would take
+  // many times its size as a list.
+  bool NextLine() {
+    if (atEnd_) return false;
+    std::size_t end = text_.find(Char('\n'), next_);
+    if (end == View::npos) {
+      end = text_.size();
+      atEnd_ = true;
+    }
+    line_ = text_.substr(next_, end - next_);
+    if (!line_.empty() && line_.back() == Char('\r')) line_.remove_suffix(1);
+    next_ = end + 1;
+    ++lineNumber_;
+    return true;
+  }
+
+  [[noreturn]] void Fail(std::string what) const {
+    throw ParseError{lineNumber_ > 0 ? lineNumber_ : 1, std::move(what)};
+  }
+
+  void Emit(RegOperation& op) {
+    std::string what = take_(op);
+    if (!what.empty()) throw ParseError{op.line, std::move(what)};
+  }
 
   [[noreturn]] void FailNotInCodePage() const {
     Fail("text with a character that the ANSI code page " + std::to_string(GetACP()) + " cannot hold");
@@ -193,16 +229,15 @@ class Parser {
     return out;
   }
 
-  void ParseAll(std::vector<RegOperation>& operations) {
-    // At most one operation a line; an export may have hundreds of thousands.
-    operations.reserve(lines_.size());
+  void ParseAll() {
     // The header is the first line that is not blank.
-    while (lineIndex_ < lines_.size() && Trim(lines_[lineIndex_]).empty()) ++lineIndex_;
-    if (lineIndex_ == lines_.size()) {
-      lineIndex_ = 0;
+    bool found = false;
+    while (!found && NextLine()) found = !Trim(line_).empty();
+    if (!found) {
+      lineNumber_ = 1;
       Fail("expected REGEDIT4 or \"Windows Registry Editor Version 5.00\" as the first line");
     }
-    View header = Trim(lines_[lineIndex_]);
+    View header = Trim(line_);
     if (EqualsAscii(header, kHeader4, false)) {
       unicodeData_ = false;
     } else if (EqualsAscii(header, kHeader5, false)) {
@@ -210,20 +245,20 @@ class Parser {
     } else {
       Fail("expected REGEDIT4 or \"Windows Registry Editor Version 5.00\" as the first line");
     }
-    for (++lineIndex_; lineIndex_ < lines_.size(); ++lineIndex_) {
-      View line = Trim(lines_[lineIndex_]);
+    while (NextLine()) {
+      View line = Trim(line_);
       if (line.empty() || line.front() == Char(';')) continue;
       if (line.front() == Char('[')) {
-        ParseKeyLine(line, operations);
+        ParseKeyLine(line);
       } else if (line.front() == Char('"') || line.front() == Char('@')) {
-        ParseValueLine(lines_[lineIndex_], operations);
+        ParseValueLine(line_);
       } else {
         Fail("expected [key], \"name\"=data, @=data or a ; comment");
       }
     }
   }
 
-  void ParseKeyLine(View line, std::vector<RegOperation>& operations) {
+  void ParseKeyLine(View line) {
     if (line.back() != Char(']')) Fail("expected ] at the end of the key line");
     View name = line.substr(1, line.size() - 2);
     bool remove = !name.empty() && name.front() == Char('-');
@@ -247,11 +282,11 @@ class Parser {
     op.kind = remove ? RegOperation::Kind::DeleteTree : RegOperation::Kind::CreateKey;
     op.root = root;
     op.keyPath = Ansi(path);
-    op.line = static_cast<int>(lineIndex_) + 1;
+    op.line = lineNumber_;
     currentRoot_ = root;
     currentPath_ = op.keyPath;
     current_ = remove ? Current::Deleted : Current::Key;
-    operations.push_back(std::move(op));
+    Emit(op);
   }
 
   // A quoted text starting at `pos` (on the quote); leaves `pos` after the closing quote.
@@ -262,6 +297,13 @@ class Parser {
       if (c == Char('"')) {
         ++pos;
         return out;
+      }
+      // A double-byte character goes whole: its trail byte may be a
+      // backslash or a quote, which is then no escape and no end.
+      if (leadBytes_ != nullptr && (*leadBytes_)(static_cast<char>(c)) && pos + 1 < line.size()) {
+        out.push_back(c);
+        out.push_back(line[++pos]);
+        continue;
       }
       if (c == Char('\\')) {
         if (pos + 1 >= line.size()) break;
@@ -283,13 +325,13 @@ class Parser {
     if (pos != line.size()) Fail(std::string("unexpected text after ") + after);
   }
 
-  void ParseValueLine(View line, std::vector<RegOperation>& operations) {
+  void ParseValueLine(View line) {
     if (current_ == Current::None) Fail("value line before any [key] line");
     if (current_ == Current::Deleted) Fail("value line under a deleted [-key]");
     RegOperation op;
     op.root = currentRoot_;
     op.keyPath = currentPath_;
-    op.line = static_cast<int>(lineIndex_) + 1;
+    op.line = lineNumber_;
     std::size_t pos = 0;
     SkipSpace(line, pos);
     if (line[pos] == Char('@')) {
@@ -355,21 +397,21 @@ class Parser {
     } else {
       Fail("expected \"text\", dword:, hex:, hex(type): or - after =");
     }
-    operations.push_back(std::move(op));
+    Emit(op);
   }
 
   // Comma-separated hex bytes from `pos` of the current line, following
   // continuations (a \ at the end of a line) onto the next lines.
   std::vector<BYTE> HexList(std::size_t pos) {
     std::vector<BYTE> bytes;
-    View line = lines_[lineIndex_];
+    View line = line_;
     for (;;) {
       SkipSpace(line, pos);
       if (pos == line.size()) return bytes;
       if (line[pos] == Char('\\')) {
         ExpectEnd(line, pos + 1, "the \\ that continues the data");
-        if (lineIndex_ + 1 >= lines_.size()) Fail("the data continues past the end of the text");
-        line = lines_[++lineIndex_];
+        if (!NextLine()) Fail("the data continues past the end of the text");
+        line = line_;
         pos = 0;
         continue;
       }
@@ -405,8 +447,13 @@ class Parser {
     return std::vector<BYTE>(ansi.begin(), ansi.end());
   }
 
-  std::vector<View> lines_;
-  std::size_t lineIndex_ = 0;
+  const View text_;
+  const LeadBytes* const leadBytes_;
+  const Take& take_;
+  std::size_t next_ = 0;  // where the line after line_ starts
+  bool atEnd_ = false;    // line_ is the last line
+  View line_;
+  int lineNumber_ = 0;  // of line_, from 1
   bool unicodeData_ = false;
   Current current_ = Current::None;
   RegRoot currentRoot_ = RegRoot::LocalMachine;
@@ -427,9 +474,16 @@ void AppendHexByte(std::string& out, BYTE b) {
   out.push_back(kDigits[b & 0x0F]);
 }
 
-void AppendQuoted(std::string& out, const char* s, std::size_t n) {
+// Escapes a backslash or quote unless it is the trail byte of a
+// double-byte character, which the reader takes whole.
+void AppendQuoted(std::string& out, const char* s, std::size_t n, const LeadBytes& leadBytes) {
   out.push_back('"');
   for (std::size_t i = 0; i < n; ++i) {
+    if (leadBytes(s[i]) && i + 1 < n) {
+      out.push_back(s[i]);
+      out.push_back(s[++i]);
+      continue;
+    }
     if (s[i] == '\\' || s[i] == '"') out.push_back('\\');
     out.push_back(s[i]);
   }
@@ -437,24 +491,27 @@ void AppendQuoted(std::string& out, const char* s, std::size_t n) {
 }
 
 // A REG_SZ that a quoted text gives back exactly: one terminating NUL and
-// nothing that would not survive on one line of text.
-bool IsPlainText(const std::vector<BYTE>& data) {
+// nothing that would not survive on one line of text, nor a lone lead byte
+// at its end.
+bool IsPlainText(const std::vector<BYTE>& data, const LeadBytes& leadBytes) {
   if (data.empty() || data.back() != 0) return false;
-  for (std::size_t i = 0; i + 1 < data.size(); ++i) {
+  const std::size_t length = data.size() - 1;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (leadBytes(static_cast<char>(data[i])) && ++i == length) return false;
     if (data[i] < 0x20 || data[i] == 0x7F) return false;
   }
   return true;
 }
 
-void WriteKey(std::string& out, const std::string& path, const RegTextKey& key) {
+void WriteKey(std::string& out, const std::string& path, const RegTextKey& key, unsigned codePage) {
   out += "\r\n[";
   out += path;
   out += "]\r\n";
   for (const RegTextValue& value : key.values) {
-    out += WriteRegValueLine(value);
+    out += WriteRegValueLine(value, codePage);
     out += "\r\n";
   }
-  for (const RegTextKey& subkey : key.subkeys) WriteKey(out, path + "\\" + subkey.name, subkey);
+  for (const RegTextKey& subkey : key.subkeys) WriteKey(out, path + "\\" + subkey.name, subkey, codePage);
 }
 
 }  // namespace
@@ -468,13 +525,18 @@ std::string RegParseResult::ErrorText() const {
   return "line " + std::to_string(errorLine) + ": " + errorWhat;
 }
 
-RegParseResult ParseRegText(const void* bytes, std::size_t size) {
+std::string RegTextLimitText() { return "the " + std::to_string(kMaxRegTextBytes >> 20) + " MiB a registry text may hold"; }
+
+RegParseResult ParseRegText(const void* bytes, std::size_t size, RegTextForm form, const Take& take) {
   RegParseResult result;
   const auto* s = static_cast<const unsigned char*>(bytes);
   if (s == nullptr) size = 0;
   ParseError error{0, std::string()};
   bool ok;
-  if (size >= 2 && s[0] == 0xFE && s[1] == 0xFF) {
+  if (size > kMaxRegTextBytes) {
+    error = {1, std::to_string(size) + " bytes, more than " + RegTextLimitText()};
+    ok = false;
+  } else if (size >= 2 && s[0] == 0xFE && s[1] == 0xFF) {
     error = {1, "UTF-16 big-endian text is not supported"};
     ok = false;
   } else if (size >= 2 && s[0] == 0xFF && s[1] == 0xFE) {
@@ -486,7 +548,7 @@ RegParseResult ParseRegText(const void* bytes, std::size_t size) {
       for (char16_t c : text) error.line += c == u'\n' ? 1 : 0;
       ok = false;
     } else {
-      ok = Parser<char16_t>(text).Run(result.operations, error);
+      ok = Parser<char16_t>(text, nullptr, take).Run(error);
     }
   } else {
     bool bom = size >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF;
@@ -499,32 +561,51 @@ RegParseResult ParseRegText(const void* bytes, std::size_t size) {
         error = {LineOfOffset(body, bad), "invalid UTF-8"};
         ok = false;
       } else {
-        ok = Parser<char16_t>(text).Run(result.operations, error);
+        ok = Parser<char16_t>(text, nullptr, take).Run(error);
       }
     } else {
       std::string_view text(reinterpret_cast<const char*>(body), bodySize);
-      ok = Parser<char>(text).Run(result.operations, error);
+      const LeadBytes leadBytes(form.codePage);
+      ok = Parser<char>(text, form.quoting == RegQuoting::WholeCharacters ? &leadBytes : nullptr, take).Run(error);
     }
   }
   if (!ok) {
-    result.operations.clear();
     result.errorLine = error.line > 0 ? error.line : 1;
     result.errorWhat = std::move(error.what);
   }
   return result;
 }
 
-std::string WriteRegValueLine(const RegTextValue& value) {
+RegParseResult ParseRegText(const void* bytes, std::size_t size, RegTextForm form) {
+  std::vector<RegOperation> operations;
+  RegParseResult result = ParseRegText(bytes, size, form, [&operations](RegOperation& op) {
+    operations.push_back(std::move(op));
+    return std::string();
+  });
+  if (result.ok()) result.operations = std::move(operations);
+  return result;
+}
+
+bool QuotesWhole(const std::string& text, unsigned codePage) {
+  const LeadBytes leadBytes(codePage);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (leadBytes(text[i]) && ++i == text.size()) return false;
+  }
+  return true;
+}
+
+std::string WriteRegValueLine(const RegTextValue& value, unsigned codePage) {
+  const LeadBytes leadBytes(codePage);
   std::string out;
   if (value.name.empty()) {
     out = "@";
   } else {
-    AppendQuoted(out, value.name.data(), value.name.size());
+    AppendQuoted(out, value.name.data(), value.name.size(), leadBytes);
   }
   out += "=";
   const std::vector<BYTE>& data = value.data;
-  if (value.type == REG_SZ && IsPlainText(data)) {
-    AppendQuoted(out, reinterpret_cast<const char*>(data.data()), data.size() - 1);
+  if (value.type == REG_SZ && IsPlainText(data, leadBytes)) {
+    AppendQuoted(out, reinterpret_cast<const char*>(data.data()), data.size() - 1, leadBytes);
     return out;
   }
   if (value.type == REG_DWORD && data.size() == 4) {
@@ -558,17 +639,17 @@ std::string WriteRegValueLine(const RegTextValue& value) {
   return out;
 }
 
-std::string WriteRegText(const std::string& keyPath, const RegTextKey& key) {
+std::string WriteRegText(const std::string& keyPath, const RegTextKey& key, unsigned codePage) {
   std::string out = kHeader4;
   out += "\r\n";
-  WriteKey(out, keyPath, key);
+  WriteKey(out, keyPath, key, codePage);
   return out;
 }
 
-std::string WriteRegText(const std::vector<RegTextTree>& trees) {
+std::string WriteRegText(const std::vector<RegTextTree>& trees, unsigned codePage) {
   std::string out = kHeader4;
   out += "\r\n";
-  for (const RegTextTree& tree : trees) WriteKey(out, tree.keyPath, tree.key);
+  for (const RegTextTree& tree : trees) WriteKey(out, tree.keyPath, tree.key, codePage);
   return out;
 }
 

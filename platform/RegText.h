@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,11 +46,50 @@ struct RegParseResult {
   std::string ErrorText() const;
 };
 
-// Parses a whole .reg text: REGEDIT4 (ANSI bytes), or
+// The largest .reg text (or hive file) read: 64 MiB, some twenty times a
+// large site's whole Print key, so that a file of any size cannot take the
+// memory and time of every process that reads it.
+constexpr std::size_t kMaxRegTextBytes = 64u << 20;
+// "the 64 MiB a registry text may hold", for messages.
+std::string RegTextLimitText();
+
+// How quoted names and strings of a REGEDIT4 text are written.
+enum class RegQuoting {
+  // A double-byte character of the code page is one character, its trail
+  // byte (which may be 5C, a backslash) never escaped: what regedit writes.
+  WholeCharacters,
+  // Every backslash byte escaped, a trail byte too: the hive files of
+  // earlier versions of this registry.
+  EveryByte,
+};
+
+// The code page and quoting of a REGEDIT4 text; a version 5.00 text is
+// Unicode and ignores both. Code page 0 is the process's ANSI code page.
+struct RegTextForm {
+  unsigned codePage = 0;
+  RegQuoting quoting = RegQuoting::WholeCharacters;
+};
+
+// Parses a whole .reg text: REGEDIT4 (ANSI bytes, in the form given), or
 // "Windows Registry Editor Version 5.00" in UTF-16LE (with its BOM) or UTF-8
-// (with or without BOM). Never fails other than through the result.
-RegParseResult ParseRegText(const void* bytes, std::size_t size);
-inline RegParseResult ParseRegText(const std::string& text) { return ParseRegText(text.data(), text.size()); }
+// (with or without BOM). A text over kMaxRegTextBytes is refused at line 1.
+// Never fails other than through the result.
+RegParseResult ParseRegText(const void* bytes, std::size_t size, RegTextForm form = RegTextForm());
+inline RegParseResult ParseRegText(const std::string& text, RegTextForm form = RegTextForm()) {
+  return ParseRegText(text.data(), text.size(), form);
+}
+
+// The same, handing each operation to `take` as it is read instead of keeping
+// them all. `take` returns "" to go on, or what is wrong with the operation,
+// which stops the parse with the operation's line. `operations` of the result
+// stays empty.
+RegParseResult ParseRegText(const void* bytes, std::size_t size, RegTextForm form,
+                            const std::function<std::string(RegOperation& op)>& take);
+
+// Whether a name written as a quoted text of that code page (0: the ANSI
+// code page) reads back whole: not when it ends in a lone lead byte, which a
+// reader would pair with the closing quote.
+bool QuotesWhole(const std::string& text, unsigned codePage = 0);
 
 // A key and everything below it, in stored order.
 struct RegTextValue {
@@ -68,16 +108,19 @@ struct RegTextKey {
 // root included ("HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE\Software\X").
 // Lines end in CR LF; hex data is wrapped at about 80 columns as regedit does.
 // Parsing the result gives back every name, type and byte exactly.
-std::string WriteRegText(const std::string& keyPath, const RegTextKey& key);
+// Names and strings are written in the code page given (0: the ANSI code
+// page) with whole double-byte characters; a string that would not read
+// back whole that way is written in hex(1): form.
+std::string WriteRegText(const std::string& keyPath, const RegTextKey& key, unsigned codePage = 0);
 
 // Several keys in one text, one after the other, each as above.
 struct RegTextTree {
   std::string keyPath;
   RegTextKey key;
 };
-std::string WriteRegText(const std::vector<RegTextTree>& trees);
+std::string WriteRegText(const std::vector<RegTextTree>& trees, unsigned codePage = 0);
 
 // One value line ("name"=data, without the line end), as WriteRegText writes it.
-std::string WriteRegValueLine(const RegTextValue& value);
+std::string WriteRegValueLine(const RegTextValue& value, unsigned codePage = 0);
 
 }  // namespace zrplatform

@@ -3,31 +3,38 @@
 // every call so each test can have its own. Reads come from an in-memory copy
 // that is replaced when the file's stamp (device, inode, size, mtime) changes.
 // Writes happen under an advisory lock on "<hive>.lock", waited for a bounded
-// time: re-read the file, apply the change, write "<hive>.tmp", sync it and
-// rename it over the hive, so a reader or a crash only ever sees a whole old
-// or a whole new file. The files are the user's own: none is opened through a
-// symbolic link, and a folder or file owned by another user is refused.
+// time: re-read the file, apply the change, write a side file of a random
+// name beside it, sync it and rename it over the hive, so a reader or a crash
+// only ever sees a whole old or a whole new file. Readers never take the lock.
+// The files are the user's own: none is opened through a symbolic link, a
+// folder or file owned by another user is refused, the user hive and every
+// lock and side file are 0600 (the machine hive 0644), and a hive or text
+// over kMaxRegTextBytes is neither loaded nor written.
 // A hive file records the code page its key names are written in, so that a
 // process of another code page splits its key paths as the writer did.
 #include "platform/posix/RegistryHive.h"
 
-#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <system_error>
-#include <mutex>
-#include <memory>
-#include <condition_variable>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "platform/CodePage.h"
@@ -65,6 +72,13 @@ thread_local std::string t_errorText;
 // The comment line after the header that tells the code page a hive's key
 // names are written in; any other reader of the text skips it.
 constexpr std::string_view kCodePageRecord = "; ANSI code page ";
+// The comment line after it that says quoted names and strings are in that
+// code page too, double-byte characters whole. Earlier versions wrote the
+// code-page record without it and escaped every backslash byte of quoted
+// text, the trail byte of a double-byte character too; their files are read
+// that way. They skip this line, and a name they would misread is a
+// malformed line to them, never another name.
+constexpr std::string_view kWholeCharactersRecord = "; quoted text in that code page too";
 
 bool IsLeadByte(UINT codePage, unsigned char c) {
   return codePage == 932 && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
@@ -157,13 +171,17 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The code page a hive file's key names are written in: the one its record
-// names, or the reader's own for a file without one (or a version 5.00
-// export, whose names the parser converts to the reader's code page).
+// The form of a hive file's REGEDIT4 text: the code page its records name,
+// or the reader's own for a file without one (or a version 5.00 export,
+// whose names the parser converts to the reader's code page); quoted text
+// with whole characters unless the file is one of the earlier versions'.
 // False, with the line, for a record of a code page this registry cannot read.
-bool RecordedCodePage(const std::string& bytes, UINT& codePage, int& line, std::string& what) {
-  codePage = GetACP();
+bool RecordedForm(const std::string& bytes, RegTextForm& form, int& line, std::string& what) {
+  form.codePage = GetACP();
+  form.quoting = RegQuoting::WholeCharacters;
   bool header = false;
+  bool codePageRecord = false;
+  bool wholeCharacters = false;
   int number = 0;
   for (std::size_t pos = 0; pos < bytes.size();) {
     std::size_t end = bytes.find('\n', pos);
@@ -179,8 +197,12 @@ bool RecordedCodePage(const std::string& bytes, UINT& codePage, int& line, std::
       header = true;
       continue;
     }
-    if (text.front() != ';') return true;  // the record comes before the first key
-    if (text.substr(0, kCodePageRecord.size()) != kCodePageRecord) continue;
+    if (text.front() != ';') break;  // the records come before the first key
+    if (text == kWholeCharactersRecord) {
+      wholeCharacters = true;
+      continue;
+    }
+    if (codePageRecord || text.substr(0, kCodePageRecord.size()) != kCodePageRecord) continue;
     std::string_view digits = text.substr(kCodePageRecord.size());
     UINT value = 0;
     bool ok = !digits.empty() && digits.size() <= 5;
@@ -193,67 +215,64 @@ bool RecordedCodePage(const std::string& bytes, UINT& codePage, int& line, std::
       what = "key names in a code page this registry cannot read (it reads 932 and 1252)";
       return false;
     }
-    codePage = value;
-    return true;
+    form.codePage = value;
+    codePageRecord = true;
   }
+  if (codePageRecord && !wholeCharacters) form.quoting = RegQuoting::EveryByte;
   return true;
 }
 
 // Builds the key tree of a hive file, splitting its key paths in the code
-// page they were written in; false with the line and the fault.
-bool BuildTree(const std::string& bytes, RegRoot root, UINT codePage, HiveKey& tree, int& line, std::string& what) {
-  RegParseResult parsed = ParseRegText(bytes);
+// page they were written in; false with the line and the fault. Each
+// operation goes into the tree as it is read, so a load holds the file's
+// bytes and the tree, never a list of every line.
+bool BuildTree(const std::string& bytes, RegRoot root, RegTextForm form, HiveKey& tree, int& line,
+               std::string& what) {
+  HiveKey* current = &tree;
+  std::vector<std::string> components;
+  RegParseResult parsed =
+      ParseRegText(bytes.data(), bytes.size(), form, [&](RegOperation& op) -> std::string {
+        if (op.root != root) return std::string("this hive holds only ") + RegRootName(root) + " keys";
+        switch (op.kind) {
+          case RegOperation::Kind::CreateKey: {
+            if (SplitKeyPath(op.keyPath.c_str(), form.codePage, components) != ERROR_SUCCESS) {
+              return "bad key name (a leading backslash, or longer than 255 characters)";
+            }
+            if (components.size() > kMaxDepth) return "key deeper than 512 levels";
+            bool created = false;
+            current = &CreatePath(tree, components, nullptr, created);
+            return std::string();
+          }
+          case RegOperation::Kind::SetValue:
+            if (CheckValueName(op.valueName) != ERROR_SUCCESS) return "value name longer than 16383 characters";
+            current->SetValue(op.valueName, op.type, std::move(op.data));
+            return std::string();
+          case RegOperation::Kind::DeleteValue:
+          case RegOperation::Kind::DeleteTree:
+            break;
+        }
+        return "a hive file holds no deletions";
+      });
   if (!parsed.ok()) {
     line = parsed.errorLine;
     what = parsed.errorWhat;
     return false;
   }
-  HiveKey* current = &tree;
-  std::vector<std::string> components;
-  for (RegOperation& op : parsed.operations) {
-    line = op.line;
-    if (op.root != root) {
-      what = std::string("this hive holds only ") + RegRootName(root) + " keys";
-      return false;
-    }
-    switch (op.kind) {
-      case RegOperation::Kind::CreateKey: {
-        if (SplitKeyPath(op.keyPath.c_str(), codePage, components) != ERROR_SUCCESS) {
-          what = "bad key name (a leading backslash, or longer than 255 characters)";
-          return false;
-        }
-        if (components.size() > kMaxDepth) {
-          what = "key deeper than 512 levels";
-          return false;
-        }
-        bool created = false;
-        current = &CreatePath(tree, components, nullptr, created);
-        break;
-      }
-      case RegOperation::Kind::SetValue:
-        if (CheckValueName(op.valueName) != ERROR_SUCCESS) {
-          what = "value name longer than 16383 characters";
-          return false;
-        }
-        current->SetValue(op.valueName, op.type, std::move(op.data));
-        break;
-      case RegOperation::Kind::DeleteValue:
-      case RegOperation::Kind::DeleteTree:
-        what = "a hive file holds no deletions";
-        return false;
-    }
-  }
   return true;
 }
 
 // One [section] per key, the key first and then its subkeys depth first;
-// false with the full name of a key that would not be read back whole.
-bool AppendSections(std::string& out, std::string& path, const HiveKey& key, UINT codePage, std::string& badName) {
+// false with what names a key or value that would not be read back whole.
+bool AppendSections(std::string& out, std::string& path, const HiveKey& key, UINT codePage, std::string& bad) {
   out += "\r\n[";
   out += path;
   out += "]\r\n";
   for (const RegTextValue& value : key.values()) {
-    out += WriteRegValueLine(value);
+    if (!QuotesWhole(value.name, codePage)) {
+      bad = "the value name \"" + value.name + "\" under " + path;
+      return false;
+    }
+    out += WriteRegValueLine(value, codePage);
     out += "\r\n";
   }
   for (const HiveKey& subkey : key.subkeys()) {
@@ -261,23 +280,31 @@ bool AppendSections(std::string& out, std::string& path, const HiveKey& key, UIN
     path += '\\';
     path += subkey.name();
     if (!WritesWhole(subkey.name(), codePage)) {
-      badName = path;
+      bad = "the key name " + path;
       return false;
     }
-    if (!AppendSections(out, path, subkey, codePage, badName)) return false;
+    if (!AppendSections(out, path, subkey, codePage, bad)) return false;
     path.resize(length);
   }
   return true;
 }
 
-// The text of a hive file: the header, the code-page record, the keys.
-bool HiveText(RegRoot root, const HiveKey& tree, UINT codePage, std::string& text, std::string& badName) {
+// The text of a hive file: the header, the records of its form, the keys.
+bool HiveText(RegRoot root, const HiveKey& tree, UINT codePage, std::string& text, std::string& bad) {
   text = "REGEDIT4\r\n";
   text += kCodePageRecord;
   text += std::to_string(codePage);
   text += "\r\n";
+  text += kWholeCharactersRecord;
+  text += "\r\n";
   std::string path = RegRootName(root);
-  return AppendSections(text, path, tree, codePage, badName);
+  return AppendSections(text, path, tree, codePage, bad);
+}
+
+// "<path>: N bytes, more than the 64 MiB ...; refused", for a hive over the maximum.
+LONG TooLarge(const std::string& path, unsigned long long size, const char* outcome) {
+  SetErrorText(path + ": " + std::to_string(size) + " bytes, more than " + RegTextLimitText() + "; " + outcome);
+  return ERROR_FILE_TOO_LARGE;
 }
 
 // Reads a hive file, never through a symbolic link and only one of this
@@ -293,6 +320,8 @@ LONG ReadHiveFile(const std::string& path, std::string& bytes, Stamp& stamp) {
     rc = ErrorOfErrno(errno);
   } else if (std::string why = FileRefusal(st); !why.empty()) {
     rc = Refuse(path + ": " + why);
+  } else if (static_cast<unsigned long long>(st.st_size) > kMaxRegTextBytes) {
+    rc = TooLarge(path, static_cast<unsigned long long>(st.st_size), "refused");
   } else {
     stamp = Stamp::Of(st);
     bytes.clear();
@@ -302,6 +331,11 @@ LONG ReadHiveFile(const std::string& path, std::string& bytes, Stamp& stamp) {
       ssize_t got = ::read(fd, chunk, sizeof chunk);
       if (got > 0) {
         bytes.append(chunk, static_cast<std::size_t>(got));
+        // Grown since its size was taken: read no further than the maximum.
+        if (bytes.size() > kMaxRegTextBytes) {
+          rc = TooLarge(path, bytes.size(), "refused");
+          break;
+        }
       } else if (got == 0) {
         break;
       } else if (errno != EINTR) {
@@ -326,69 +360,144 @@ LONG StampOfPath(const std::string& path, Stamp& stamp) {
   }
   return ERROR_SUCCESS;
 }
-// Takes the exclusive lock on fd within `wait`: ERROR_SUCCESS,
-// ERROR_LOCK_VIOLATION when the wait ran out, or the error of the call.
-// Under steady contention the lock is free only for an instant between two
-// writers, which a poll would almost never catch: a writer could fail after
-// its whole wait while others wrote hundreds of times. So a waiter blocks in
-// the kernel, which wakes it at the release, on a thread of its own that the
-// caller can stop waiting for. That thread takes the lock through its own
-// descriptor of the same open file, so the lock it gets is the caller's; when
-// the caller has given up, it lets the lock go again by closing that
-// descriptor, the last one left.
-LONG TakeLock(int fd, std::chrono::milliseconds wait) {
+// A writer that finds a hive's lock taken waits for it in the kernel, which
+// wakes it at the release: under steady contention the lock is free only for
+// an instant between two writers, which a poll would almost never catch. The
+// blocking flock runs on a thread the writer can stop waiting for, and there
+// is at most one such thread per lock file, whatever the number of writes
+// waiting: it takes the lock through an open file of its own and hands that
+// open file, lock and all, to a writer still waiting; when none is left, it
+// lets the lock go and ends. Writes given up while the lock is held
+// elsewhere thus leave one thread and one descriptor, not one each.
+struct LockWaiter {
+  int fd = -1;        // its own open file of the lock
+  bool done = false;  // its flock returned
+  int error = 0;      // and how
+  int waiting = 0;    // writers waiting for it now
+};
+
+struct LockWaiters {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::map<std::string, std::shared_ptr<LockWaiter>> byPath;  // at most one a lock file
+};
+
+LockWaiters& Waiters() {
+  // Never destroyed: a waiter may still be blocked when the process exits.
+  static LockWaiters* waiters = new LockWaiters;
+  return *waiters;
+}
+
+// Takes the lock on fd without waiting: ERROR_SUCCESS, ERROR_LOCK_VIOLATION
+// when another open file holds it, or the error of the call.
+LONG TryLock(int fd) {
   for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return ERROR_SUCCESS;
     if (errno == EINTR) continue;
-    if (errno != EWOULDBLOCK) return ErrorOfErrno(errno);
-    break;
+    return errno == EWOULDBLOCK ? ERROR_LOCK_VIOLATION : ErrorOfErrno(errno);
   }
-  struct Waiter {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool done = false;
-    int error = 0;
-  };
-  auto waiter = std::make_shared<Waiter>();
-  int waitFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-  if (waitFd < 0) return ErrorOfErrno(errno);
-  try {
-    std::thread([waiter, waitFd] {
-      int rc;
-      while ((rc = ::flock(waitFd, LOCK_EX)) != 0 && errno == EINTR) {
-      }
-      const int error = rc == 0 ? 0 : errno;
-      std::lock_guard<std::mutex> lock(waiter->mutex);
-      ::close(waitFd);
-      waiter->done = true;
-      waiter->error = error;
-      waiter->changed.notify_all();
-    }).detach();
-  } catch (const std::system_error&) {
-    ::close(waitFd);
-    return ERROR_NOT_ENOUGH_MEMORY;
-  }
-  std::unique_lock<std::mutex> lock(waiter->mutex);
-  if (!waiter->changed.wait_for(lock, wait, [&] { return waiter->done; })) {
-    // The caller closes fd; once the thread has the lock and closes its own
-    // descriptor, the open file is gone and the lock with it.
-    return ERROR_LOCK_VIOLATION;
-  }
-  return waiter->error == 0 ? ERROR_SUCCESS : ErrorOfErrno(waiter->error);
 }
 
+// Takes the lock of `lockPath` (open as fd, which is `st`) within `wait`:
+// ERROR_SUCCESS, with fd then possibly another descriptor of the lock file
+// (the old one closed); ERROR_LOCK_VIOLATION when the wait ran out; or the
+// error of a call.
+LONG WaitForLock(int& fd, const std::string& lockPath, const struct stat& st, std::chrono::milliseconds wait) {
+  if (LONG rc = TryLock(fd); rc != ERROR_LOCK_VIOLATION) return rc;
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  LockWaiters& waiters = Waiters();
+  std::unique_lock<std::mutex> guard(waiters.mutex);
+  for (;;) {
+    std::shared_ptr<LockWaiter>& slot = waiters.byPath[lockPath];
+    if (!slot) {
+      // An open file of its own, never a copy of the writer's descriptor: a
+      // writer that took the lock through a shared open file could be
+      // handed the lock it already holds.
+      int waitFd = ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+      struct stat now;
+      if (waitFd >= 0 && (::fstat(waitFd, &now) != 0 || now.st_dev != st.st_dev || now.st_ino != st.st_ino)) {
+        ::close(waitFd);
+        waitFd = -1;
+        errno = ESTALE;
+      }
+      if (waitFd < 0) {
+        const int error = errno;
+        waiters.byPath.erase(lockPath);
+        return OpenError(lockPath, error);
+      }
+      auto waiter = std::make_shared<LockWaiter>();
+      waiter->fd = waitFd;
+      try {
+        std::thread([waiter, lockPath] {
+          int rc;
+          while ((rc = ::flock(waiter->fd, LOCK_EX)) != 0 && errno == EINTR) {
+          }
+          const int error = rc == 0 ? 0 : errno;
+          LockWaiters& all = Waiters();
+          std::lock_guard<std::mutex> lock(all.mutex);
+          waiter->done = true;
+          waiter->error = error;
+          if (waiter->waiting == 0) {
+            // Nobody to hand it to: the lock goes, and so does the waiter.
+            auto found = all.byPath.find(lockPath);
+            if (found != all.byPath.end() && found->second == waiter) all.byPath.erase(found);
+            ::close(waiter->fd);
+            waiter->fd = -1;
+          }
+          all.changed.notify_all();
+        }).detach();
+      } catch (const std::system_error&) {
+        ::close(waitFd);
+        waiters.byPath.erase(lockPath);
+        return ERROR_NOT_ENOUGH_MEMORY;
+      }
+      slot = std::move(waiter);
+    }
+    std::shared_ptr<LockWaiter> waiter = slot;
+    if (waiter->done) {
+      waiters.byPath.erase(lockPath);
+      if (waiter->error != 0) {
+        ::close(waiter->fd);
+        return ErrorOfErrno(waiter->error);
+      }
+      ::close(fd);
+      fd = waiter->fd;
+      return ERROR_SUCCESS;
+    }
+    // Until it has the lock, or another writer took the lock from it (then
+    // a new waiter for the rest of this wait).
+    ++waiter->waiting;
+    const bool woken = waiters.changed.wait_until(guard, deadline, [&] {
+      auto found = waiters.byPath.find(lockPath);
+      return waiter->done || found == waiters.byPath.end() || found->second != waiter;
+    });
+    --waiter->waiting;
+    if (!woken) return ERROR_LOCK_VIOLATION;
+  }
+}
 
-// Takes "<hive>.lock", making the hive's folder first. The wait is bounded:
-// a writer stopped while it holds the lock (a suspended import) must not
-// hold up every other writer for ever.
-LONG LockHiveFile(const std::string& path, int& lockFd) {
+// Makes the hive's folder (and its parents): the user hive's private to
+// its owner, the machine hive's readable by every user.
+bool MakeHiveFolder(const std::string& folder, RegRoot root) {
+  struct stat st;
+  if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  const std::string parent = FolderOf(folder);
+  if (parent != folder && !MakeFolders(parent)) return false;
+  if (::mkdir(folder.c_str(), root == RegRoot::CurrentUser ? 0700 : 0755) != 0 && errno != EEXIST) return false;
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Opens "<hive>.lock", making the hive's folder first. The lock file is its
+// owner's alone (0600): flock works on a descriptor opened only to read, so
+// a lock file other users could open would let any of them stop every
+// write. Readers never take it.
+LONG OpenLockFile(const std::string& path, RegRoot root, int& lockFd, struct stat& st) {
   const std::string folder = FolderOf(path);
-  if (!MakeFolders(folder)) return ErrorOfErrno(errno);
+  if (!MakeHiveFolder(folder, root)) return ErrorOfErrno(errno);
   if (std::string why = FolderRefusal(folder); !why.empty()) return Refuse(why);
   const std::string lockPath = path + ".lock";
-  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+  int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
   if (fd < 0) return OpenError(lockPath, errno);
-  struct stat st;
   if (::fstat(fd, &st) != 0) {
     int error = errno;
     ::close(fd);
@@ -398,17 +507,24 @@ LONG LockHiveFile(const std::string& path, int& lockFd) {
     ::close(fd);
     return Refuse(lockPath + ": " + why);
   }
-  const auto wait = g_lockWait;
-  if (LONG rc = TakeLock(fd, wait); rc != ERROR_SUCCESS) {
-    ::close(fd);
-    if (rc == ERROR_LOCK_VIOLATION) {
-      SetErrorText(lockPath + ": held by another process for more than " + std::to_string(wait.count()) +
-                   " ms; nothing was written");
-    }
-    return rc;
-  }
+  // One left open to others by an earlier version is closed to them now.
+  if ((st.st_mode & 077) != 0 && st.st_uid == ::geteuid()) ::fchmod(fd, 0600);
   lockFd = fd;
   return ERROR_SUCCESS;
+}
+
+// Waits a bounded time for the lock of `path`: a writer stopped while it
+// holds the lock (a suspended import) must not hold up every other writer
+// for ever.
+LONG WaitForHiveLock(const std::string& path, int& lockFd, const struct stat& st) {
+  const std::string lockPath = path + ".lock";
+  const auto wait = g_lockWait;
+  LONG rc = WaitForLock(lockFd, lockPath, st, wait);
+  if (rc == ERROR_LOCK_VIOLATION) {
+    SetErrorText(lockPath + ": held by another process for more than " + std::to_string(wait.count()) +
+                 " ms; nothing was written");
+  }
+  return rc;
 }
 
 // The file locks of one write, released (by closing) when it ends.
@@ -418,13 +534,61 @@ class FileLocks {
   FileLocks(const FileLocks&) = delete;
   FileLocks& operator=(const FileLocks&) = delete;
   ~FileLocks() {
-    for (int fd : fds_) ::close(fd);
+    for (int fd : fds) {
+      if (fd >= 0) ::close(fd);
+    }
   }
-  void Add(int fd) { fds_.push_back(fd); }
 
- private:
-  std::vector<int> fds_;
+  std::vector<int> fds;
+  std::vector<struct stat> stats;
 };
+
+// Side files are "<hive>.tmp." and twelve random letters and digits: a file
+// someone else left under a fixed name in a shared folder could block every
+// write, and one a writer that died left behind is removed by the next.
+constexpr std::string_view kSideFileInfix = ".tmp.";
+constexpr std::size_t kSideFileRandom = 12;
+
+std::string SideFileName(const std::string& path) {
+  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char random[kSideFileRandom];
+  if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+    // No entropy yet: the name need only be new, O_EXCL makes sure of that.
+    static std::atomic<unsigned long long> counter{0};
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    unsigned long long mix = static_cast<unsigned long long>(now.tv_nsec) ^
+                             (static_cast<unsigned long long>(::getpid()) << 32) ^ (counter++ * 0x9E3779B97F4A7C15ull);
+    for (unsigned char& c : random) {
+      c = static_cast<unsigned char>(mix);
+      mix = mix * 6364136223846793005ull + 1442695040888963407ull;
+    }
+  }
+  std::string name = path;
+  name += kSideFileInfix;
+  for (unsigned char c : random) name += kAlphabet[c % (sizeof kAlphabet - 1)];
+  return name;
+}
+
+// Under the hive's lock no other writer has a side file open, so any of this
+// user's left in the folder (or the fixed "<hive>.tmp" of earlier versions)
+// belongs to a writer that died.
+void RemoveDeadSideFiles(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  const std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp";
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const struct dirent* entry = ::readdir(dir)) {
+    std::string_view name(entry->d_name);
+    if (name.substr(0, prefix.size()) != prefix) continue;
+    std::string_view rest = name.substr(prefix.size());
+    if (!rest.empty() && (rest.size() != 1 + kSideFileRandom || rest.front() != '.')) continue;
+    const std::string full = folder + "/" + std::string(name);
+    struct stat st;
+    if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) ::unlink(full.c_str());
+  }
+  ::closedir(dir);
+}
 
 }  // namespace
 
@@ -643,12 +807,12 @@ void Hive::Rebuild() {
   if (bytes_.empty()) return;
   ++g_parseCount;
   HiveKey tree;
-  UINT codePage = 0;
   int line = 0;
   std::string what;
-  if (RecordedCodePage(bytes_, codePage, line, what) && BuildTree(bytes_, root_, codePage, tree, line, what)) {
+  RegTextForm form;
+  if (RecordedForm(bytes_, form, line, what) && BuildTree(bytes_, root_, form, tree, line, what)) {
     tree_ = std::move(tree);
-    codePage_ = codePage;
+    codePage_ = form.codePage;
   } else {
     corruptText_ = loadedPath_ + ":" + std::to_string(line) + ": " + what;
   }
@@ -712,29 +876,38 @@ LONG Hive::Read(const std::function<LONG(const HiveKey& root)>& read) {
 
 LONG Hive::Prepare(const std::string& path, PendingSave& pending) {
   pending.path = path;
-  std::string badName;
-  if (!HiveText(root_, tree_, codePage_, pending.text, badName)) {
-    SetErrorText(path + ": the key name " + badName + " cannot be written in this hive's code page " +
-                 std::to_string(codePage_) + " (a reader would split it differently); nothing was written");
+  std::string bad;
+  if (!HiveText(root_, tree_, codePage_, pending.text, bad)) {
+    SetErrorText(path + ": " + bad + " cannot be written in this hive's code page " + std::to_string(codePage_) +
+                 " (a reader would not read it back whole); nothing was written");
     return ERROR_INVALID_PARAMETER;
   }
-  pending.temporary = path + ".tmp";
+  // A hive no reader would load is never written.
+  if (pending.text.size() > kMaxRegTextBytes) return TooLarge(path, pending.text.size(), "nothing was written");
   RegistryFileCalls& calls = g_fileCalls;
-  // Only the holder of the lock writes this name, so whatever is there (left
-  // by a writer that died, or put there by someone else) goes, and the new
-  // file is made afresh, never through a link.
-  ::unlink(pending.temporary.c_str());
-  int fd = calls.openFile(pending.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+  RemoveDeadSideFiles(path);
+  // A new name each time, made afresh and never through a link; only its
+  // owner may read or write it until it takes the hive's mode.
+  int fd = -1;
+  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    pending.temporary = SideFileName(path);
+    fd = calls.openFile(pending.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0 && errno != EEXIST) break;
+  }
   if (fd < 0) return OpenError(pending.temporary, errno);
   pending.fd = fd;
   auto fail = [&](int error) {
     pending.Drop();
     return ErrorOfErrno(error);
   };
-  if (stamp_.exists) {
+  // The user hive is its owner's alone; the machine hive is readable by
+  // every user (keeping a mode its owner gave it), writable by none but its owner.
+  mode_t mode = root_ == RegRoot::CurrentUser ? 0600 : 0644;
+  if (root_ == RegRoot::LocalMachine && stamp_.exists) {
     struct stat old;
-    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    if (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) mode = old.st_mode & 0755;
   }
+  if (::fchmod(fd, mode) != 0) return fail(errno);
   const std::string& text = pending.text;
   for (std::size_t done = 0; done < text.size();) {
     ssize_t wrote = calls.writeFile(fd, text.data() + done, text.size() - done);
@@ -835,12 +1008,38 @@ LONG Hive::WriteAll(std::vector<HiveEdit>& edits, const std::function<LONG(std::
     return rc;
   }
 
+  // The files' locks, taken in the same order. Usually they are free and
+  // taken at once, the hive mutexes held. When one is held elsewhere the
+  // change is undone and the mutexes let go for the wait: a reader, or a
+  // writer of nothing, on another thread must not wait behind another
+  // process's lock, nor see a change that is not saved.
   FileLocks locks;
+  locks.fds.assign(edits.size(), -1);
+  locks.stats.resize(edits.size());
+  std::size_t busy = edits.size();
+  for (std::size_t i = 0; i < edits.size() && rc == ERROR_SUCCESS && busy == edits.size(); ++i) {
+    rc = OpenLockFile(paths[i], edits[i].hive->root_, locks.fds[i], locks.stats[i]);
+    if (rc == ERROR_SUCCESS) rc = TryLock(locks.fds[i]);
+    if (rc == ERROR_LOCK_VIOLATION) {
+      busy = i;
+      rc = ERROR_SUCCESS;
+    }
+  }
+  if (rc != ERROR_SUCCESS) {
+    undo();
+    return rc;
+  }
   bool rebuilt = false;
-  for (std::size_t i = 0; i < edits.size() && rc == ERROR_SUCCESS; ++i) {
-    int fd = -1;
-    rc = LockHiveFile(paths[i], fd);
-    if (rc == ERROR_SUCCESS) locks.Add(fd);
+  if (busy < edits.size()) {
+    undo();
+    guards.clear();
+    for (std::size_t i = busy; i < edits.size() && rc == ERROR_SUCCESS; ++i) {
+      if (locks.fds[i] < 0) rc = OpenLockFile(paths[i], edits[i].hive->root_, locks.fds[i], locks.stats[i]);
+      if (rc == ERROR_SUCCESS) rc = WaitForHiveLock(paths[i], locks.fds[i], locks.stats[i]);
+    }
+    if (rc != ERROR_SUCCESS) return rc;
+    for (HiveEdit& edit : edits) guards.emplace_back(edit.hive->mutex_);
+    rebuilt = true;  // the change was undone: it is made again below
   }
   // Under the locks: the newest files, which another process may have
   // written since we looked. The change is made again on them.

@@ -3,12 +3,16 @@
 // checking before the first call).
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/RegImport.h"
 #include "platform/Registry.h"
 #include "tests/platform/RegistryCalls.h"
+#include "tests/support/Mode.h"
 #include "tests/support/RegistryFixture.h"
 #include "tests/support/RegistrySeed.h"
 
@@ -77,6 +81,53 @@ TEST(RegImport, TopKeysAndSummaryOfAText) {
     EXPECT_EQ(c.machine, summary.machine);
     EXPECT_EQ(c.user, summary.user);
   }
+}
+
+// 表, ソ and 能 in code page 932, each with a trail byte that is a backslash,
+// in a value's name and text go through an import, the registry and an
+// export unchanged, written as the characters themselves (an escaped
+// backslash after one would be another text to regedit).
+TEST(RegImport, DoubleByteTextGoesThroughImportAndExportWhole) {
+  ZR_SKIP_UNLESS(zrtest::CodePage() == 932, "code page 932 text");
+  zrtest::RegistrySandbox sandbox;
+  const std::string three = "\x95\x5C\x83\x5C\x94\x5C";
+  const std::string key = sandbox.ScratchPath() + "\\Kanji";
+  const std::string full = "HKEY_CURRENT_USER\\" + key;
+  const std::string line = "\"" + three + "\"=\"" + three + "\\\\" + three + "\"";
+  const std::string text = "REGEDIT4\r\n\r\n[" + full + "]\r\n" + line + "\r\n";
+  std::string error;
+  ASSERT_EQ(ERROR_SUCCESS, zrplatform::ImportRegText(text.data(), text.size(), &error)) << error;
+  EXPECT_EQ(three + "\\" + three, zrtest::Query(HKEY_CURRENT_USER, key.c_str(), three.c_str()));
+
+  std::string exported;
+  ASSERT_EQ(ERROR_SUCCESS, zrplatform::ExportRegText(full, &exported, &error)) << error;
+  EXPECT_NE(std::string::npos, exported.find("\r\n" + line + "\r\n")) << exported;
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str()));
+  ASSERT_EQ(ERROR_SUCCESS, zrplatform::ImportRegText(exported.data(), exported.size(), &error)) << error;
+  EXPECT_EQ(three + "\\" + three, zrtest::Query(HKEY_CURRENT_USER, key.c_str(), three.c_str()));
+}
+
+// A .reg file over the maximum is refused before it is read, naming the
+// maximum. The file is sparse: it takes no disk and no time to make.
+TEST(RegImport, AFileOverTheMaximumIsRefused) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("zr-too-large-" + std::to_string(std::rand()) + ".reg");
+  {
+    std::ofstream file(path, std::ios::binary);
+    file << "REGEDIT4\r\n";
+  }
+  std::filesystem::resize_file(path, zrplatform::kMaxRegTextBytes + 1);
+  std::string bytes;
+  std::string error;
+  EXPECT_EQ(ERROR_FILE_TOO_LARGE, zrplatform::ReadRegFile(path.string(), &bytes, &error));
+  EXPECT_EQ(std::to_string(zrplatform::kMaxRegTextBytes + 1) + " bytes, more than the 64 MiB a registry text may hold",
+            error);
+  EXPECT_TRUE(bytes.empty());
+  std::filesystem::resize_file(path, 10);
+  EXPECT_EQ(ERROR_SUCCESS, zrplatform::ReadRegFile(path.string(), &bytes, &error));
+  EXPECT_EQ("REGEDIT4\r\n", bytes);
+  std::filesystem::remove(path);
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, zrplatform::ReadRegFile(path.string(), &bytes, &error));
 }
 
 }  // namespace

@@ -186,8 +186,6 @@ TEST(RegTextParse, TextDataFollowsTheVersion) {
   const TextDataCase cases[] = {
       {"REGEDIT4 expandable string", "REGEDIT4\n[HKCU\\K]\n\"e\"=hex(2):25,50,25,00\n",
        {"create HKCU\\K", "set HKCU\\K [e] type 2 = 25,50,25,00"}},
-      {"REGEDIT4 bytes of the code page stay as they are", "REGEDIT4\n[HKCU\\K]\n\"\xE9\"=\"\x93\\\\\\\\\"\n",
-       {"create HKCU\\K", "set HKCU\\K [\xE9] type 1 = 93,5c,5c,00"}},
       {"5.00 expandable string", "Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"e\"=hex(2):25,00,50,00,25,00,00,00\n",
        {"create HKCU\\K", "set HKCU\\K [e] type 2 = 25,50,25,00"}},
       {"5.00 multi-string", "Windows Registry Editor Version 5.00\n[HKCU\\K]\n\"m\"=hex(7):61,00,00,00,62,00,00,00,00,00\n",
@@ -203,6 +201,60 @@ TEST(RegTextParse, TextDataFollowsTheVersion) {
     ASSERT_TRUE(result.ok()) << result.ErrorText();
     EXPECT_EQ(c.expected, Describe(result));
   }
+}
+
+// 表, ソ and 能 in code page 932: each a double-byte character whose trail
+// byte is 5C, a backslash.
+const char kHyo[] = "\x95\x5C";
+const char kSo[] = "\x83\x5C";
+const char kNo[] = "\x94\x5C";
+
+struct QuotedFormCase {
+  const char* name;
+  zrplatform::RegTextForm form;
+  std::string body;  // after the header and a [HKCU\K] line
+  std::vector<std::string> expected;
+};
+
+// Quoted names and strings of a REGEDIT4 text are in its code page: a
+// double-byte character is taken whole, its trail byte no escape, as in the
+// key lines. The hive files of earlier versions escaped that byte too, and
+// are read as they were written.
+TEST(RegTextParse, QuotedTextIsReadInItsCodePage) {
+  using zrplatform::RegQuoting;
+  const std::string all = std::string(kHyo) + kSo + kNo;
+  const QuotedFormCase cases[] = {
+      {"1252: bytes of the code page stay as they are", {1252, RegQuoting::WholeCharacters},
+       "\"\xE9\"=\"\x93\\\\\\\\\"\n", {"set HKCU\\K [\xE9] type 1 = 93,5c,5c,00"}},
+      {"932: double-byte characters whole", {932, RegQuoting::WholeCharacters},
+       "\"" + all + "\"=\"" + all + "\\\\" + kNo + "\"\n",
+       {"set HKCU\\K [" + all + "] type 1 = 95,5c,83,5c,94,5c,5c,94,5c,00"}},
+      {"932: a single-byte katakana is no lead byte", {932, RegQuoting::WholeCharacters},
+       "\"\xB1\\\\\"=\"\xDF\\\"\"\n", {"set HKCU\\K [\xB1\\] type 1 = df,22,00"}},
+      {"932 as earlier hive files wrote it", {932, RegQuoting::EveryByte},
+       std::string("\"") + kHyo + "\\\"=\"" + kSo + "\\" + kNo + "\\\"\n",
+       {std::string("set HKCU\\K [") + kHyo + "] type 1 = 83,5c,94,5c,00"}},
+      {"a 932 text read as 1252 splits its characters", {1252, RegQuoting::WholeCharacters},
+       std::string("\"") + kHyo + "\\\"=\"\"\n", {std::string("set HKCU\\K [") + kHyo + "] type 1 = 00"}},
+  };
+  for (const QuotedFormCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string text = "REGEDIT4\r\n[HKCU\\K]\r\n" + WithCrLf(c.body);
+    std::vector<std::string> expected = {"create HKCU\\K"};
+    expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+    RegParseResult result = ParseRegText(text, c.form);
+    ASSERT_TRUE(result.ok()) << result.ErrorText();
+    EXPECT_EQ(expected, Describe(result));
+    // A text without a form is read in the run's code page.
+    if (c.form.codePage == zrtest::CodePage() && c.form.quoting == RegQuoting::WholeCharacters) {
+      EXPECT_EQ(expected, Describe(ParseRegText(text)));
+    }
+  }
+  // Escaped after its lead byte, as the earlier hive files have it, 表 is a
+  // fault to a reader of whole characters, never another name.
+  RegParseResult old = ParseRegText(std::string("REGEDIT4\n[HKCU\\K]\n\"") + kHyo + "\\\"=\"v\"\n",
+                                    {932, RegQuoting::WholeCharacters});
+  EXPECT_FALSE(old.ok());
 }
 
 struct UnicodeNameCase {
@@ -554,6 +606,48 @@ TEST(RegTextWrite, EveryByteAndTypeSurvivesARoundTrip) {
   ASSERT_TRUE(parsed.ok()) << parsed.ErrorText() << "\n" << text;
   ExpectSameTree(root, TreeOf(parsed), "HKEY_LOCAL_MACHINE");
   EXPECT_EQ(text, WriteRegText("HKEY_LOCAL_MACHINE", TreeOf(parsed)));
+}
+
+// What the writer makes of text in code page 932, and what the reader makes
+// of that again: every pair of a lead byte and a trail byte that is a
+// backslash, a quote-like or an ordinary byte, at the start, inside and at
+// the end of a name and a string.
+TEST(RegTextWrite, QuotedTextIsWrittenInItsCodePage) {
+  const std::string all = std::string(kHyo) + kSo + kNo;
+  const std::vector<BYTE> allText = {0x95, 0x5C, 0x83, 0x5C, 0x94, 0x5C, 0};
+  EXPECT_EQ("\"" + all + "\"=\"" + all + "\"", WriteRegValueLine({all, REG_SZ, allText}, 932));
+  // In 1252 the same bytes are three letters and three backslashes.
+  EXPECT_EQ("\"\x95\\\\\x83\\\\\x94\\\\\"=hex:00", WriteRegValueLine({all, REG_BINARY, {0}}, 1252));
+  // A string ending in a lone lead byte would take the closing quote as its
+  // trail: it is written as hex.
+  EXPECT_EQ("\"s\"=hex(1):41,95,00", WriteRegValueLine({"s", REG_SZ, {'A', 0x95, 0}}, 932));
+  EXPECT_EQ("\"s\"=\"A\x95\"", WriteRegValueLine({"s", REG_SZ, {'A', 0x95, 0}}, 1252));
+  // Nor does a line break become text for being a trail byte.
+  EXPECT_EQ("\"s\"=hex(1):95,0a,00", WriteRegValueLine({"s", REG_SZ, {0x95, '\n', 0}}, 932));
+  EXPECT_FALSE(zrplatform::QuotesWhole("A\x95", 932));
+  EXPECT_TRUE(zrplatform::QuotesWhole("A\x95", 1252));
+  EXPECT_TRUE(zrplatform::QuotesWhole(all, 932));
+  if (zrtest::CodePage() == 932) {
+    EXPECT_EQ(WriteRegValueLine({all, REG_SZ, allText}, 932), WriteRegValueLine({all, REG_SZ, allText}));
+  }
+
+  RegTextKey root;
+  for (int lead : {0x81, 0x95, 0x9F, 0xE0, 0xFC}) {
+    for (int trail : {0x40, 0x5C, 0x7E, 0x80, 0xFC}) {
+      const std::string character = {static_cast<char>(lead), static_cast<char>(trail)};
+      for (const std::string& name : {character + "\\", "\\\"" + character, "a" + character + "b"}) {
+        std::vector<BYTE> data(name.begin(), name.end());
+        data.push_back(0);
+        root.values.push_back({name, REG_SZ, data});
+      }
+    }
+  }
+  const zrplatform::RegTextForm form{932, zrplatform::RegQuoting::WholeCharacters};
+  const std::string text = WriteRegText("HKEY_CURRENT_USER", root, 932);
+  RegParseResult parsed = ParseRegText(text, form);
+  ASSERT_TRUE(parsed.ok()) << parsed.ErrorText();
+  ExpectSameTree(root, TreeOf(parsed), "HKEY_CURRENT_USER");
+  EXPECT_EQ(std::string::npos, text.find("hex(1)")) << "every one is plain text";
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "tools/zraddrres/Registry.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <vector>
 
@@ -32,13 +31,16 @@ std::string Count(std::size_t n, const char* one, const char* many) {
 }  // namespace
 
 int RegImport(const std::string& file, bool replace) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "zraddrres: cannot read %s\n", file.c_str());
+  std::string bytes;
+  std::string error;
+  if (LONG rc = zrplatform::ReadRegFile(file, &bytes, &error); rc != ERROR_SUCCESS) {
+    if (rc == ERROR_FILE_NOT_FOUND) {
+      std::fprintf(stderr, "zraddrres: cannot read %s\n", file.c_str());
+    } else {
+      std::fprintf(stderr, "zraddrres: %s: %s\n", file.c_str(), error.c_str());
+    }
     return 1;
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::string error;
   zrplatform::RegImportSummary summary;
   zrplatform::RegApplyMode mode = replace ? zrplatform::RegApplyMode::Replace : zrplatform::RegApplyMode::Merge;
   if (zrplatform::ImportRegText(bytes.data(), bytes.size(), &error, mode, &summary) != ERROR_SUCCESS) {

@@ -1,5 +1,6 @@
 // The native registry's hive files: where they are, what they hold, when
 // they are read again, what a malformed one does, and what a failing disk does.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +20,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/RegImport.h"
+#include "platform/RegText.h"
 #include "platform/Registry.h"
 #include "platform/posix/RegistryTesting.h"
 #include "tests/platform/RegistryCalls.h"
@@ -52,8 +54,10 @@ TEST(RegistryHive, EachRootHasItsFileInTheNamedFolder) {
   RegCloseKey(user);
 
   // The scratch keys the sandbox tracks are not made until asked for. The
-  // comment after the header records the code page of the key names.
-  const std::string header = "REGEDIT4\r\n; ANSI code page " + std::to_string(GetACP()) + "\r\n";
+  // comments after the header record the code page of the key names, and
+  // that quoted text is written in it too.
+  const std::string header =
+      "REGEDIT4\r\n; ANSI code page " + std::to_string(GetACP()) + "\r\n; quoted text in that code page too\r\n";
   EXPECT_EQ(
       header +
       "\r\n[HKEY_LOCAL_MACHINE]\r\n"
@@ -67,6 +71,105 @@ TEST(RegistryHive, EachRootHasItsFileInTheNamedFolder) {
       "\r\n[HKEY_CURRENT_USER\\Software\\B]\r\n\"y\"=dword:0000002a\r\n",
       ReadFile(sandbox.HiveFolder() + "/HKCU.reg"));
   EXPECT_FALSE(Exists(sandbox.HiveFolder() + "/HKLM.reg.tmp"));
+}
+
+// The names in a folder that start with `prefix`.
+std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (const struct dirent* entry = readdir(dir)) {
+      if (std::string(entry->d_name).rfind(prefix, 0) == 0) names.push_back(entry->d_name);
+    }
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+// Another user who can open a lock file (flock works on a descriptor opened
+// only to read) could stop every write, so a lock is its owner's alone; the
+// user hive is private, the machine hive readable by all. The modes do not
+// depend on the umask.
+TEST(RegistryHive, FilesAreTheOwnersAndOnlyTheMachineHiveIsReadableByOthers) {
+  zrtest::RegistrySandbox sandbox;
+  const mode_t savedMask = umask(0);
+  struct Case {
+    const char* name;
+    HKEY root;
+    const char* file;
+    mode_t folderMode, hiveMode;
+  };
+  const Case cases[] = {
+      {"the user hive", HKEY_CURRENT_USER, "HKCU.reg", 0700, 0600},
+      {"the machine hive", HKEY_LOCAL_MACHINE, "HKLM.reg", 0755, 0644},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = sandbox.HiveFolder() + "/" + c.file + ".d";
+    zrtest::ScopedEnv registry("ZRADDRRES_REGISTRY", folder.c_str());
+    HKEY key = Create(c.root, "Config");
+    ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", "1"));
+    const std::string hive = folder + "/" + c.file;
+    EXPECT_EQ(c.folderMode, ModeOf(folder));
+    EXPECT_EQ(c.hiveMode, ModeOf(hive));
+    EXPECT_EQ(0600u, ModeOf(hive + ".lock"));
+    // A lock file an earlier version left open to others is closed to them.
+    ASSERT_EQ(0, chmod((hive + ".lock").c_str(), 0644));
+    ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", "2"));
+    EXPECT_EQ(0600u, ModeOf(hive + ".lock"));
+    EXPECT_EQ(c.hiveMode, ModeOf(hive));
+    RegCloseKey(key);
+  }
+  umask(savedMask);
+}
+
+// The side file a write goes through has a new name each time, so that
+// nothing under a fixed name (someone else's file in a shared folder, here a
+// folder the writer cannot remove) blocks the writes; one that a writer
+// which died left behind is removed by the next.
+TEST(RegistryHive, NothingUnderTheSideFileNameBlocksAWrite) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string folder = sandbox.HiveFolder();
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "Config");
+  ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", "old"));
+  ASSERT_EQ(0, mkdir((folder + "/HKLM.reg.tmp").c_str(), 0700));
+  std::ofstream(folder + "/HKLM.reg.tmp.deadwriter01", std::ios::binary) << "REGEDIT4\r\n";
+  std::ofstream(folder + "/HKLM.reg.tmp.kept", std::ios::binary) << "not a side file\n";
+  for (const char* text : {"new", "newer"}) {
+    EXPECT_EQ(ERROR_SUCCESS, SetText(key, "v", text)) << zrplatform::RegistryErrorText();
+    EXPECT_EQ(text, Query(HKEY_LOCAL_MACHINE, "Config", "v"));
+  }
+  EXPECT_EQ((std::vector<std::string>{"HKLM.reg.tmp", "HKLM.reg.tmp.kept"}),
+            NamesStartingWith(folder, "HKLM.reg.tmp"));
+  RegCloseKey(key);
+}
+
+// A hive file over the maximum (here a sparse one, read no further than its
+// size) is neither loaded nor written over: every call says so, naming the
+// file and the maximum, and the other hive goes on.
+TEST(RegistryHive, AHiveOverTheMaximumIsRefused) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+  std::ofstream(hive, std::ios::binary) << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n";
+  ASSERT_EQ(0, truncate(hive.c_str(), static_cast<off_t>(zrplatform::kMaxRegTextBytes) + 1));
+  HKEY key = nullptr;
+  EXPECT_EQ(ERROR_FILE_TOO_LARGE, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key));
+  const std::string error = zrplatform::RegistryErrorText();
+  const std::string expected =
+      hive + ": " + std::to_string(zrplatform::kMaxRegTextBytes + 1) + " bytes, more than the 64 MiB";
+  EXPECT_EQ(expected, error.substr(0, expected.size()));
+  EXPECT_EQ(ERROR_FILE_TOO_LARGE, RegSetValueExA(HKEY_LOCAL_MACHINE, "x", 0, REG_BINARY, nullptr, 0));
+  struct stat st;
+  ASSERT_EQ(0, stat(hive.c_str(), &st));
+  EXPECT_EQ(static_cast<off_t>(zrplatform::kMaxRegTextBytes) + 1, st.st_size);
+  HKEY user = Create(HKEY_CURRENT_USER, "Fine");
+  EXPECT_EQ(ERROR_SUCCESS, SetText(user, "v", "ok"));
+  RegCloseKey(user);
 }
 
 TEST(RegistryHive, UserHiveDefaultsToTheConfigFolder) {

@@ -3,6 +3,7 @@
 // killed at any moment leaves a whole hive behind, processes of different
 // code pages read one hive alike, and a writer stopped under the lock holds
 // the others up only for a while.
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -252,10 +253,13 @@ TEST(RegistryProcesses, ANameTheHiveCannotHoldInItsCodePageIsRefused) {
     const char* hive;    // code page the hive is written in
     const char* writer;  // code page of the process making the key
     std::string key;
+    std::string value;
   };
   const Case cases[] = {
-      {"a 1252 name ending in a 932 lead byte, in a 932 hive", "932", "1252", kEndsInLeadByte},
-      {"a 932 name with a trail byte 5C, in a 1252 hive", "1252", "932", kTrailBackslash},
+      {"a 1252 name ending in a 932 lead byte, in a 932 hive", "932", "1252", kEndsInLeadByte, "v"},
+      {"a 932 name with a trail byte 5C, in a 1252 hive", "1252", "932", kTrailBackslash, "v"},
+      // Quoted, its lead byte would take the closing quote as its trail.
+      {"a 1252 value name ending in a 932 lead byte, in a 932 hive", "932", "1252", "First", kEndsInLeadByte},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -265,9 +269,52 @@ TEST(RegistryProcesses, ANameTheHiveCannotHoldInItsCodePageIsRefused) {
     RunChildIn(c.hive, {"set", "HKLM", "Ports\\First", "v", "x"}, &status);
     ASSERT_EQ(0, status);
     const std::string before = ReadFile(hive);
-    EXPECT_EQ("error 87\n", RunChildIn(c.writer, {"set", "HKLM", "Ports\\" + c.key, "v", "x"}, &status));
+    EXPECT_EQ("error 87\n", RunChildIn(c.writer, {"set", "HKLM", "Ports\\" + c.key, c.value, "x"}, &status));
     EXPECT_EQ(1, status);
     EXPECT_EQ(before, ReadFile(hive));
+  }
+}
+
+// 表, ソ and 能 in code page 932: each a double-byte character whose trail
+// byte is 5C, a backslash.
+const std::string kThree = "\x95\x5C\x83\x5C\x94\x5C";
+
+// A value named with them and holding them goes into the hive file as the
+// characters themselves, as in its key lines, and reads back the same in
+// processes of either code page; a hive file an earlier version wrote, with
+// a backslash escaped after each of them, reads back as the same text, and
+// is written in the new form at its next change.
+TEST(RegistryProcesses, QuotedTextKeepsDoubleByteCharactersWhole) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string hive = sandbox.HiveFolder() + "/HKLM.reg";
+  const std::string key = "Ports\\Sub";  // a key path splits as 1252 reads it
+  int status = -1;
+  RunChildIn("932", {"set", "HKLM", key, kThree, kThree + "\\" + kThree}, &status);
+  ASSERT_EQ(0, status);
+  const std::string line = "\"" + kThree + "\"=\"" + kThree + "\\\\" + kThree + "\"\r\n";
+  EXPECT_NE(std::string::npos, ReadFile(hive).find(line)) << ReadFile(hive);
+  for (const char* codePage : {"932", "1252"}) {
+    SCOPED_TRACE(std::string("read under ") + codePage);
+    EXPECT_EQ(kThree + "\\" + kThree + "\n", RunChildIn(codePage, {"get", "HKLM", key, kThree}, &status));
+    EXPECT_EQ(0, status);
+  }
+
+  const std::string earlier = "REGEDIT4\r\n; ANSI code page 932\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n"
+                              "[HKEY_LOCAL_MACHINE\\Ports]\r\n\"\x95\x5C\x5C\"=\"\x83\x5C\x5C\x94\x5C\x5C\\\\\"\r\n";
+  std::ofstream(hive, std::ios::binary | std::ios::trunc) << earlier;
+  for (const char* writer : {"", "932", "1252"}) {
+    SCOPED_TRACE(*writer ? std::string("after a change under ") + writer : std::string("as written earlier"));
+    if (*writer) {
+      RunChildIn(writer, {"set", "HKLM", std::string("Other") + writer, "v", "x"}, &status);
+      ASSERT_EQ(0, status);
+      EXPECT_NE(std::string::npos, ReadFile(hive).find("\"\x95\x5C\"=\"\x83\x5C\x94\x5C\\\\\"\r\n"))
+          << ReadFile(hive);
+    }
+    for (const char* codePage : {"932", "1252"}) {
+      SCOPED_TRACE(std::string("read under ") + codePage);
+      EXPECT_EQ("\x83\x5C\x94\x5C\\\n", RunChildIn(codePage, {"get", "HKLM", "Ports", "\x95\x5C"}, &status));
+      EXPECT_EQ(0, status);
+    }
   }
 }
 
@@ -405,6 +452,73 @@ TEST(RegistryProcesses, AWriterGivesUpOnALockHeldTooLong) {
   close(holder.out);
   zrplatform::RegistryLockWaitForTesting() = saved;
   EXPECT_EQ(ERROR_SUCCESS, SetText(key, "v", "after")) << "the lock free again";
+  RegCloseKey(key);
+}
+
+// Entries of a /proc/self folder: this process's threads or descriptors.
+int CountEntries(const char* folder) {
+  int count = 0;
+  if (DIR* dir = opendir(folder)) {
+    while (const struct dirent* entry = readdir(dir)) count += entry->d_name[0] != '.';
+    closedir(dir);
+  }
+  return count - (std::string(folder) == "/proc/self/fd" ? 1 : 0);  // the one reading it
+}
+
+// While another process holds a hive's lock, writes that give up on it
+// leave at most one thread and one descriptor waiting for it, however many
+// there were; and a read on another thread is answered while a write waits.
+TEST(RegistryProcesses, BlockedWritesLeaveOneWaiterAndReadsGoOn) {
+  zrtest::RegistrySandbox sandbox;
+  const std::string lock = sandbox.HiveFolder() + "/HKLM.reg.lock";
+  HKEY key = Create(HKEY_LOCAL_MACHINE, "Locked");
+  ASSERT_EQ(ERROR_SUCCESS, SetText(key, "v", "before"));
+  const auto saved = zrplatform::RegistryLockWaitForTesting();
+  zrplatform::RegistryLockWaitForTesting() = std::chrono::milliseconds(50);
+  Child holder = Spawn({"hold", lock});
+  ASSERT_GT(holder.pid, 0);
+  ASSERT_EQ("held", ReadLine(holder.out));
+
+  const int threads = CountEntries("/proc/self/task");
+  const int fds = CountEntries("/proc/self/fd");
+  std::vector<std::thread> writers;
+  for (int t = 0; t < 4; ++t) {
+    writers.emplace_back([&, t] {
+      for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(ERROR_LOCK_VIOLATION, SetText(key, "v", "w" + std::to_string(t)));
+      }
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  EXPECT_LE(CountEntries("/proc/self/task"), threads + 1) << "20 writes given up";
+  EXPECT_LE(CountEntries("/proc/self/fd"), fds + 1) << "20 writes given up";
+
+  // A write waiting its whole 1.5 seconds, and a read meanwhile.
+  zrplatform::RegistryLockWaitForTesting() = std::chrono::milliseconds(1500);
+  std::atomic<bool> writing{true};
+  std::thread writer([&] {
+    EXPECT_EQ(ERROR_LOCK_VIOLATION, SetText(key, "v", "during"));
+    writing = false;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  std::thread reader([&] {
+    EXPECT_EQ("before", Query(HKEY_LOCAL_MACHINE, "Locked", "v"));
+    EXPECT_TRUE(writing) << "the read waited for the write";
+  });
+  reader.join();
+  writer.join();
+
+  kill(holder.pid, SIGKILL);
+  Wait(holder.pid);
+  close(holder.out);
+  zrplatform::RegistryLockWaitForTesting() = saved;
+  EXPECT_EQ(ERROR_SUCCESS, SetText(key, "v", "after")) << "the lock free again";
+  EXPECT_EQ("after", Query(HKEY_LOCAL_MACHINE, "Locked", "v"));
+  // The waiter lets the lock go with its thread and descriptor once it has it.
+  for (int i = 0; i < 100 && CountEntries("/proc/self/fd") > fds; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_LE(CountEntries("/proc/self/fd"), fds);
   RegCloseKey(key);
 }
 
