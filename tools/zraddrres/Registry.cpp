@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/Paths.h"
 #include "platform/RegImport.h"
 
 namespace zrtool {
@@ -56,7 +57,7 @@ int RegImport(const std::string& file, bool replace) {
   return 0;
 }
 
-int RegExport(const std::string& key) {
+int RegExport(const std::string& key, const std::string& file) {
   std::string text;
   std::string error;
   LONG rc = key.empty() ? zrplatform::ExportRegText(
@@ -67,7 +68,14 @@ int RegExport(const std::string& key) {
     if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
     return 1;
   }
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  if (file.empty()) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+  }
+  if (!zrplatform::WriteFileWhole(file, text, &error)) {
+    std::fprintf(stderr, "zraddrres: reg export: cannot write %s: %s\n", file.c_str(), error.c_str());
+    return 1;
+  }
   return 0;
 }
 
