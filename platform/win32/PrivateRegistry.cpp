@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/Console.h"
 #include "platform/RegApply.h"
 #include "platform/Registry.h"
 
@@ -36,9 +37,13 @@ struct PrivateKeys {
 
 PrivateKeys* g_keys = nullptr;
 
+// At exit, or on the thread the console starts for Ctrl-C while the main
+// thread goes on: whichever comes first takes the keys.
 void RemovePrivateKeys() {
-  if (g_keys == nullptr) return;
-  PrivateKeys& keys = *g_keys;
+  PrivateKeys* taken = static_cast<PrivateKeys*>(
+      InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_keys), nullptr));
+  if (taken == nullptr) return;
+  PrivateKeys& keys = *taken;
   RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
   RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
   RegCloseKey(keys.machine);
@@ -54,7 +59,6 @@ void RemovePrivateKeys() {
     // Only when no other process has a copy under it.
     RegDeleteKeyA(HKEY_CURRENT_USER, kVolatileParent);
   }
-  g_keys = nullptr;
 }
 
 // "<pid>-<ticks>": a name no other process of this machine uses now.
@@ -166,7 +170,7 @@ LONG MakePrivateRegistry(const std::vector<RegOperation>& operations, std::strin
     }
   }
   g_keys = keys;
-  std::atexit(&RemovePrivateKeys);
+  UndoWhenProcessEnds(&RemovePrivateKeys);
   LONG rc = RegOverridePredefKey(HKEY_LOCAL_MACHINE, keys->machine);
   if (rc == ERROR_SUCCESS) rc = RegOverridePredefKey(HKEY_CURRENT_USER, keys->user);
   if (rc != ERROR_SUCCESS) {
