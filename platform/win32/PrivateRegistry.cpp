@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/Console.h"
 #include "platform/RegApply.h"
@@ -95,11 +96,42 @@ bool MakeInAppHive(PrivateKeys& keys) {
   return false;
 }
 
+// Whether the process of a "<pid>-<ticks>" name is gone. A process this
+// user may not open, or whose pid is taken again, counts as alive.
+bool OwnerIsGone(const char* name) {
+  char* end = nullptr;
+  unsigned long pid = std::strtoul(name, &end, 10);
+  if (end == name || *end != '-' || pid == 0 || pid == GetCurrentProcessId()) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process != nullptr) {
+    bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+  }
+  return GetLastError() == ERROR_INVALID_PARAMETER;
+}
+
+// The copies of processes ended outright (killed, crashed), which live on
+// until the user's session ends otherwise.
+void SweepAbandonedCopies(HKEY parent) {
+  std::vector<std::string> gone;
+  char name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof name;
+    if (RegEnumKeyExA(parent, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (OwnerIsGone(name)) gone.push_back(name);
+  }
+  for (const std::string& copy : gone) {
+    if (RegDeleteTreeA(parent, copy.c_str()) == ERROR_SUCCESS) RegDeleteKeyA(parent, copy.c_str());
+  }
+}
+
 LONG MakeVolatile(PrivateKeys& keys) {
   const DWORD options = REG_OPTION_VOLATILE;
   LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, kVolatileParent, 0, nullptr, options, KEY_ALL_ACCESS, nullptr,
                             &keys.parent, nullptr);
   if (rc != ERROR_SUCCESS) return rc;
+  SweepAbandonedCopies(keys.parent);
   keys.ownName = UniqueName();
   HKEY own = nullptr;
   rc = RegCreateKeyExA(keys.parent, keys.ownName.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &own,

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What the tool leaves behind: the files it writes land whole through no
 # name another user could have planted, and its private registry goes
-# however the process ends, short of SIGKILL (natively a killed process's
-# folder goes at the next start instead).
+# however the process ends, short of SIGKILL (a killed process's copy goes
+# at the next start instead).
 #   process-end-check.sh WORK TOOL [EMULATOR...]
 set -uo pipefail
 work=$1
@@ -150,6 +150,21 @@ if [ ${#emulator[@]} -eq 0 ]; then
   kill -s TERM "$live"
   wait "$live"
   rm -rf "tmp/zraddrres-registry.$dead.others" "tmp/zraddrres-registry.$dead.linked"
+  [ -z "$(leftovers)" ] || fail "left behind: $(leftovers)"
+else
+  # The same for the volatile keys: a killed process's copy goes when the
+  # next is made, a live process's stays.
+  blocked killed
+  kill -s KILL "$killed"
+  wait "$killed"
+  [ -n "$(leftovers)" ] || fail "SIGKILL: no copy was left to sweep"
+  blocked live
+  z store list --registry big.reg >/dev/null 2>.tool-err || fail "store list --registry: $(cat .tool-err)"
+  z reg export 'HKCU\Software\ZrAddrRes Exports' >.tool-out 2>.tool-err
+  [ "$(grep -c '^\[HKEY_CURRENT_USER\\Software\\ZrAddrRes Exports\\[^\\]*\]' .tool-out)" = 1 ] ||
+    fail "the next start did not leave the live copy alone and sweep the killed one's: $(grep '^\[' .tool-out)"
+  kill -s INT "$live"
+  wait "$live"
   [ -z "$(leftovers)" ] || fail "left behind: $(leftovers)"
 fi
 exec 3>&-
