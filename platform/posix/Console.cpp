@@ -26,8 +26,12 @@ std::atomic<void (*)()> g_undos[8];
 struct sigaction g_previous[kSignalCount];
 std::mutex g_installing;
 bool g_installed = false;
+// A child forked after an undo was registered inherits the table, the
+// handlers and the exit handler; what it undoes would be its parent's.
+std::atomic<pid_t> g_owner{0};
 
 void RunUndos() {
+  if (getpid() != g_owner.load()) return;
   for (std::atomic<void (*)()>& slot : g_undos) {
     if (void (*undo)() = slot.exchange(nullptr)) undo();
   }
@@ -79,6 +83,13 @@ void InstallHandlers() {
 
 bool UndoWhenProcessEnds(void (*undo)()) {
   InstallHandlers();
+  {
+    std::lock_guard<std::mutex> lock(g_installing);
+    if (g_owner.load() != getpid()) {
+      for (std::atomic<void (*)()>& slot : g_undos) slot = nullptr;
+      g_owner = getpid();
+    }
+  }
   for (std::atomic<void (*)()>& slot : g_undos) {
     void (*empty)() = nullptr;
     if (slot.compare_exchange_strong(empty, undo)) return true;
