@@ -19,6 +19,14 @@ bool MakeFolders(const std::string& path);
 // user (or root) that others cannot write to: null otherwise.
 std::FILE* OpenFileToAppend(const std::string& path);
 
+// Writes `bytes` to the file `path` whole or not at all. They go first into
+// a new file of a random name in the same folder, made only where nothing
+// stands yet (so a link another user planted there is neither followed nor
+// touched), which is then renamed over `path`. On failure `path` is as it
+// was, nothing is left beside it, and `error` says why. On POSIX the new
+// file is also removed when a signal ends the process before the rename.
+bool WriteFileWhole(const std::string& path, const std::string& bytes, std::string* error);
+
 // The folder of the running program, with its trailing separator ("" when unknown).
 std::string ProgramFolder();
 

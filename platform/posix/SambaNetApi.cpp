@@ -7,7 +7,6 @@
 #include "platform/posix/SambaNetApi.h"
 
 #include <dlfcn.h>
-#include <ftw.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -16,6 +15,8 @@
 #include <mutex>
 
 #include <netapi.h>
+
+#include "platform/posix/TempFolders.h"
 
 namespace zrplatform {
 namespace samba {
@@ -80,21 +81,14 @@ bool LoadLocked() {
   return true;
 }
 
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return std::remove(path); }
-
-void RemoveFolder() {
-  if (!g_folder.empty()) nftw(g_folder.c_str(), &RemoveEntry, 8, FTW_DEPTH | FTW_PHYS);
-}
-
 // The client's own configuration: every folder Samba keeps state in is a
 // private one, names are found through the host's resolver only (no NetBIOS,
 // no broadcast that could leave the machine), no Kerberos.
 bool WriteConfiguration(std::string& file) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/zraddrres-smb.XXXXXX";
-  if (mkdtemp(&pattern[0]) == nullptr) return false;
-  g_folder = pattern;
-  std::atexit(&RemoveFolder);
+  // Removed at exit and on the signals that end the process: a share list
+  // may wait long on a silent server, long enough to be given up with Ctrl-C.
+  g_folder = posix::MakeOwnTempFolder("zraddrres-smb");
+  if (g_folder.empty()) return false;
   file = g_folder + "/smb.conf";
   std::FILE* out = std::fopen(file.c_str(), "w");
   if (out == nullptr) return false;

@@ -1,11 +1,69 @@
 #include "platform/Console.h"
 
+#include <cstdlib>
+
 #include "platform/Types.h"
 
 // After the Windows headers that declare what it uses.
 #include <shellapi.h>
 
 namespace zrplatform {
+
+namespace {
+
+void (*volatile g_undos[8])() = {};
+
+// Ctrl-C's exit status in a POSIX shell, which the native build ends with.
+const UINT kInterruptedExit = 130;
+
+void RunUndos() {
+  for (auto& slot : g_undos) {
+    void* undo = InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&slot), nullptr);
+    if (undo != nullptr) reinterpret_cast<void (*)()>(undo)();
+  }
+}
+
+// Runs on a thread of its own that the system starts for the event, while
+// the others go on. After the undos the process ends at once: an orderly
+// exit would wait for locks the other threads hold (a thread blocked
+// writing to a full pipe holds its stream's).
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+      RunUndos();
+      TerminateProcess(GetCurrentProcess(), kInterruptedExit);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void InstallHandler() {
+  static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+  InitOnceExecuteOnce(
+      &once,
+      [](PINIT_ONCE, PVOID, PVOID*) -> BOOL {
+        std::atexit(&RunUndos);
+        SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
+        return TRUE;
+      },
+      nullptr, nullptr);
+}
+
+}  // namespace
+
+bool UndoWhenProcessEnds(void (*undo)()) {
+  InstallHandler();
+  for (auto& slot : g_undos) {
+    if (InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&slot), reinterpret_cast<void*>(undo),
+                                          nullptr) == nullptr) {
+      return true;
+    }
+  }
+  return false;
+}
 
 bool StandardErrorIsTerminal() {
   DWORD mode = 0;

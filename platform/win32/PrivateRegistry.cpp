@@ -15,7 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "platform/Console.h"
 #include "platform/RegApply.h"
 #include "platform/Registry.h"
 
@@ -36,9 +38,13 @@ struct PrivateKeys {
 
 PrivateKeys* g_keys = nullptr;
 
+// At exit, or on the thread the console starts for Ctrl-C while the main
+// thread goes on: whichever comes first takes the keys.
 void RemovePrivateKeys() {
-  if (g_keys == nullptr) return;
-  PrivateKeys& keys = *g_keys;
+  PrivateKeys* taken = static_cast<PrivateKeys*>(
+      InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_keys), nullptr));
+  if (taken == nullptr) return;
+  PrivateKeys& keys = *taken;
   RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
   RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
   RegCloseKey(keys.machine);
@@ -54,7 +60,6 @@ void RemovePrivateKeys() {
     // Only when no other process has a copy under it.
     RegDeleteKeyA(HKEY_CURRENT_USER, kVolatileParent);
   }
-  g_keys = nullptr;
 }
 
 // "<pid>-<ticks>": a name no other process of this machine uses now.
@@ -91,11 +96,42 @@ bool MakeInAppHive(PrivateKeys& keys) {
   return false;
 }
 
+// Whether the process of a "<pid>-<ticks>" name is gone. A process this
+// user may not open, or whose pid is taken again, counts as alive.
+bool OwnerIsGone(const char* name) {
+  char* end = nullptr;
+  unsigned long pid = std::strtoul(name, &end, 10);
+  if (end == name || *end != '-' || pid == 0 || pid == GetCurrentProcessId()) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process != nullptr) {
+    bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+  }
+  return GetLastError() == ERROR_INVALID_PARAMETER;
+}
+
+// The copies of processes ended outright (killed, crashed), which live on
+// until the user's session ends otherwise.
+void SweepAbandonedCopies(HKEY parent) {
+  std::vector<std::string> gone;
+  char name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof name;
+    if (RegEnumKeyExA(parent, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (OwnerIsGone(name)) gone.push_back(name);
+  }
+  for (const std::string& copy : gone) {
+    if (RegDeleteTreeA(parent, copy.c_str()) == ERROR_SUCCESS) RegDeleteKeyA(parent, copy.c_str());
+  }
+}
+
 LONG MakeVolatile(PrivateKeys& keys) {
   const DWORD options = REG_OPTION_VOLATILE;
   LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, kVolatileParent, 0, nullptr, options, KEY_ALL_ACCESS, nullptr,
                             &keys.parent, nullptr);
   if (rc != ERROR_SUCCESS) return rc;
+  SweepAbandonedCopies(keys.parent);
   keys.ownName = UniqueName();
   HKEY own = nullptr;
   rc = RegCreateKeyExA(keys.parent, keys.ownName.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &own,
@@ -166,7 +202,7 @@ LONG MakePrivateRegistry(const std::vector<RegOperation>& operations, std::strin
     }
   }
   g_keys = keys;
-  std::atexit(&RemovePrivateKeys);
+  UndoWhenProcessEnds(&RemovePrivateKeys);
   LONG rc = RegOverridePredefKey(HKEY_LOCAL_MACHINE, keys->machine);
   if (rc == ERROR_SUCCESS) rc = RegOverridePredefKey(HKEY_CURRENT_USER, keys->user);
   if (rc != ERROR_SUCCESS) {

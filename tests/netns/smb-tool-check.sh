@@ -40,5 +40,43 @@ IPC\$${tab}IPC,special${tab}IPC Service (ZrAddrRes test peer)
 address${tab}127.0.0.50" -- shares '\\SAMBASRV'
 fi
 
+# A server that takes the connection and never answers: the SMB client's
+# private folder goes when the waiting tool is ended by SIGINT or SIGTERM.
+tmp=$(mktemp -d)
+python3 -c '
+import socket, sys, time
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.77", 445))
+s.listen(8)
+open(sys.argv[1] + ".listening", "w").close()
+held = []
+while True:
+    held.append(s.accept()[0])
+    open(sys.argv[1], "a").write("taken\n")
+' "$tmp/accepted" &
+silent=$!
+for ((i = 0; i < 100; i++)); do [ -e "$tmp/accepted.listening" ] && break; sleep 0.1; done
+for signal in INT TERM; do
+  rm -f "$tmp/accepted"
+  (TMPDIR=$tmp exec env --default-signal "$tool" shares 127.0.0.77 >/dev/null 2>&1) &
+  pid=$!
+  for ((i = 0; i < 100; i++)); do
+    [ -s "$tmp/accepted" ] && ls "$tmp" | grep -q '^zraddrres-smb\.' && break
+    sleep 0.1
+  done
+  ls "$tmp" | grep -q '^zraddrres-smb\.' || { echo "FAIL: $signal: shares made no folder, or did not wait"; failed=1; }
+  kill -s "$signal" "$pid"
+  wait "$pid"
+  rc=$?
+  if [ "$rc" -ne $((128 + $(kill -l "$signal"))) ] || ls "$tmp" | grep -q '^zraddrres-smb\.'; then
+    echo "FAIL: shares ended by $signal while the server is silent: exit $rc, left: $(ls "$tmp" | tr '\n' ' ')"
+    failed=1
+  fi
+done
+kill "$silent"
+wait "$silent" 2>/dev/null
+rm -rf "$tmp"
+
 [ "$failed" -eq 0 ] && echo "zraddrres shares: as expected"
 exit "$failed"

@@ -10,7 +10,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,6 +18,7 @@
 #include <ZrAddrResolution.h>
 
 #include "platform/Console.h"
+#include "platform/Paths.h"
 #include "platform/RegApply.h"
 #include "tools/zraddrres/Commands.h"
 #include "tools/zraddrres/Explain.h"
@@ -113,7 +113,8 @@ nlohmann::json RowJson(const Result& r) {
 }
 
 // The page, written whole or not at all: a half-written report would pass
-// for an inventory with fewer ports.
+// for an inventory with fewer ports. It may go to a folder other users can
+// write to, so it is never written through a name they could have planted.
 bool WriteReport(const std::string& path, const std::vector<Result>& results) {
   nlohmann::json rows = nlohmann::json::array();
   for (const Result& r : results) {
@@ -125,21 +126,9 @@ bool WriteReport(const std::string& path, const std::vector<Result>& results) {
                          {"registry", ToUtf8(zrplatform::RegistryLocation(true, true))},
                          {"line", WindowsLineName()}};
   const std::string page = HtmlReport(data);
-  const std::string partial = path + ".partial";
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    out.write(page.data(), static_cast<std::streamsize>(page.size()));
-    out.close();
-    if (!out) {
-      std::remove(partial.c_str());
-      std::fprintf(stderr, "zraddrres: ports: cannot write %s\n", path.c_str());
-      return false;
-    }
-  }
-  std::remove(path.c_str());
-  if (std::rename(partial.c_str(), path.c_str()) != 0) {
-    std::remove(partial.c_str());
-    std::fprintf(stderr, "zraddrres: ports: cannot write %s\n", path.c_str());
+  std::string error;
+  if (!zrplatform::WriteFileWhole(path, page, &error)) {
+    std::fprintf(stderr, "zraddrres: ports: cannot write %s: %s\n", Printable(path).c_str(), Printable(error).c_str());
     return false;
   }
   std::fprintf(stderr, "zraddrres: ports: wrote %s (%zu port%s)\n", path.c_str(), results.size(),

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Console.h"
+#include "platform/Paths.h"
 #include "platform/RegImport.h"
 #include "tools/zraddrres/Text.h"
 
@@ -60,7 +61,7 @@ int RegImport(const std::string& file, bool replace) {
   return 0;
 }
 
-int RegExport(const std::string& key) {
+int RegExport(const std::string& key, const std::string& file) {
   std::string text;
   std::string error;
   LONG rc = key.empty() ? zrplatform::ExportRegText(
@@ -70,6 +71,14 @@ int RegExport(const std::string& key) {
     std::fprintf(stderr, "zraddrres: reg export: %s\n", Printable(error).c_str());
     if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
     return 1;
+  }
+  if (!file.empty()) {
+    if (!zrplatform::WriteFileWhole(file, text, &error)) {
+      std::fprintf(stderr, "zraddrres: reg export: cannot write %s: %s\n", Printable(file).c_str(),
+                   Printable(error).c_str());
+      return 1;
+    }
+    return 0;
   }
   // To a file or a pipe the export is data, written exactly; on a terminal
   // its names are read, in UTF-8 and with their control characters shown.

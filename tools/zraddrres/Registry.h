@@ -12,8 +12,10 @@ namespace zrtool {
 int RegImport(const std::string& file, bool replace);
 
 // Prints a key and everything below it as REGEDIT4 text; with no key, every
-// key the library reads that exists, as one text. Exit 1 for a missing key.
-int RegExport(const std::string& key);
+// key the library reads that exists, as one text. With `file`, writes it
+// there instead, whole or not at all. Exit 1 for a missing key or a file
+// that cannot be written.
+int RegExport(const std::string& key, const std::string& file);
 
 // For a command that found nothing to work on: names the registry it read
 // and how to load one, on standard error. Returns the exit status, 1.

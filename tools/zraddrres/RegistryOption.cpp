@@ -4,6 +4,7 @@
 
 #include "platform/PrivateRegistry.h"
 #include "platform/Registry.h"
+#include "tools/zraddrres/Text.h"
 
 namespace zrtool {
 
@@ -37,7 +38,8 @@ int TakeRegistryOption(std::vector<std::string>& arguments, std::string& file) {
       continue;
     }
     if (given) {
-      std::fprintf(stderr, "zraddrres: --registry: give one export, not %s and %s\n", file.c_str(), value.c_str());
+      std::fprintf(stderr, "zraddrres: --registry: give one export, not %s and %s\n", Printable(file).c_str(),
+                   Printable(value).c_str());
       return 2;
     }
     if (value.empty()) {
@@ -59,7 +61,7 @@ int UseRegistryOption(const std::string& file, const std::string& command) {
       std::fprintf(stderr,
                    "zraddrres: %s: --registry answers from a private copy of %s, which is thrown away at exit; "
                    "nothing written there would be kept\n",
-                   command.c_str(), file.c_str());
+                   command.c_str(), Printable(file).c_str());
       return 2;
     }
   }
@@ -67,13 +69,14 @@ int UseRegistryOption(const std::string& file, const std::string& command) {
     std::fprintf(stderr,
                  "zraddrres: printer: this machine's spooler names a printer's port, and --registry cannot stand in "
                  "for it; zraddrres who reads the printers of %s\n",
-                 file.c_str());
+                 Printable(file).c_str());
     return 2;
   }
   std::string error;
   if (zrplatform::UseRegistryExport(file, &error) != ERROR_SUCCESS) {
-    std::fprintf(stderr, "zraddrres: %s: %s\n", file.c_str(), error.c_str());
-    if (*zrplatform::RegistryErrorText()) std::fprintf(stderr, "zraddrres: %s\n", zrplatform::RegistryErrorText());
+    std::fprintf(stderr, "zraddrres: %s: %s\n", Printable(file).c_str(), Printable(error).c_str());
+    if (*zrplatform::RegistryErrorText())
+      std::fprintf(stderr, "zraddrres: %s\n", Printable(zrplatform::RegistryErrorText()).c_str());
     return 2;
   }
   return 0;

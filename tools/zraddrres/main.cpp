@@ -157,6 +157,9 @@ int main(int argc, char** argv) {
   CLI::App* exportCommand = reg->add_subcommand("export", "Print a key and everything below it as REGEDIT4 text");
   exportCommand->add_option("key", exportKey,
                             "The key, e.g. HKCU\\Software\\ZrAddrRes (default: every key the library reads)");
+  std::string exportFile;
+  exportCommand->add_option("--output,-o", exportFile, "Write the text to this file instead of standard output")
+      ->type_name("FILE");
 
   std::vector<std::string> arguments = zrplatform::ArgumentsAsUtf8(argc, argv);
   if (int status = zrtool::TakeRegistryOption(arguments, registryFile)) return status;
@@ -175,7 +178,7 @@ int main(int argc, char** argv) {
   }
   const std::string unknown = zrplatform::UnknownSettings();
   if (!unknown.empty()) {
-    std::fprintf(stderr, "zraddrres: %s\n", unknown.c_str());
+    std::fprintf(stderr, "zraddrres: %s\n", zrtool::Printable(unknown).c_str());
     return 2;
   }
 
@@ -218,6 +221,6 @@ int main(int argc, char** argv) {
   if (*printerCommand) return zrtool::Printer(printerName, printerJson);
   if (*pnsCommand) return zrtool::Pns(pns);
   if (*importCommand) return zrtool::RegImport(importFile, importReplace);
-  if (*exportCommand) return zrtool::RegExport(exportKey);
+  if (*exportCommand) return zrtool::RegExport(exportKey, exportFile);
   return 2;
 }
