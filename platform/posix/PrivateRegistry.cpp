@@ -57,7 +57,7 @@ bool FillPaths(const std::string& folder) {
 
 }  // namespace
 
-LONG MakePrivateRegistry(const std::vector<RegOperation>& operations, std::string* error) {
+LONG MakePrivateRegistry(const RegOperations& operations, std::string* error) {
   const char* tmp = std::getenv("TMPDIR");
   std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/zraddrres-registry.XXXXXX";
   if (mkdtemp(&pattern[0]) == nullptr) {

@@ -126,8 +126,8 @@ long ValuesInHiveFile(const std::string& path) {
     char expected[16];
     std::snprintf(expected, sizeof expected, "c%05ld", count);
     const std::vector<BYTE> data = {static_cast<BYTE>(count & 0xFF), static_cast<BYTE>((count >> 8) & 0xFF), 0, 0};
-    if (op.keyPath != "Crash" || op.valueName != expected || op.type != REG_DWORD || op.data != data) {
-      ADD_FAILURE() << "value " << count << " is " << op.keyPath << "\\" << op.valueName;
+    if (op.keyPath.str() != "Crash" || op.valueName != expected || op.type != REG_DWORD || op.data != data) {
+      ADD_FAILURE() << "value " << count << " is " << op.keyPath.str() << "\\" << op.valueName;
       return -1;
     }
     ++count;
@@ -343,7 +343,7 @@ int ImportedRound(const std::string& path, int count) {
   int round = -1;
   int values = 0;
   for (const zrplatform::RegOperation& op : parsed.operations) {
-    if (op.kind != zrplatform::RegOperation::Kind::SetValue || op.keyPath != "Import") continue;
+    if (op.kind != zrplatform::RegOperation::Kind::SetValue || op.keyPath.str() != "Import") continue;
     const int data = op.data.size() == 4 ? op.data[0] | (op.data[1] << 8) : -2;
     if (values > 0 && data != round) return -2;
     round = data;
@@ -356,8 +356,8 @@ int ImportedRound(const std::string& path, int count) {
 std::vector<int> RoundKeys(const std::string& path) {
   std::vector<int> rounds;
   for (const zrplatform::RegOperation& op : zrplatform::ParseRegText(ReadFile(path)).operations) {
-    if (op.kind == zrplatform::RegOperation::Kind::CreateKey && op.keyPath.rfind("Round", 0) == 0) {
-      rounds.push_back(std::stoi(op.keyPath.substr(5)));
+    if (op.kind == zrplatform::RegOperation::Kind::CreateKey && op.keyPath.str().rfind("Round", 0) == 0) {
+      rounds.push_back(std::stoi(op.keyPath.str().substr(5)));
     }
   }
   return rounds;
