@@ -44,6 +44,6 @@ bool SpoolerAnswersFromTheCopy();
 
 // The backend's part: the private hives, made empty and filled with the
 // parsed operations. Also removes them at exit.
-LONG MakePrivateRegistry(const std::vector<RegOperation>& operations, std::string* error);
+LONG MakePrivateRegistry(const RegOperations& operations, std::string* error);
 
 }  // namespace zrplatform

@@ -29,12 +29,12 @@ enum class RegApplyMode {
 
 // Applies parsed operations in order; stops at the first failure and returns
 // its code, with "line N: <what>" in error.
-LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string* error,
+LONG ApplyRegOperations(const RegOperations& operations, std::string* error,
                         RegApplyMode mode = RegApplyMode::Merge);
 
 // The keys a Replace deletes on Windows: the [key] lines with no [key] line
 // of the same text above them, once each, in text order.
-std::vector<const RegOperation*> TopRegKeys(const std::vector<RegOperation>& operations);
+std::vector<RegOperation> TopRegKeys(const RegOperations& operations);
 
 // Where the hives live, for messages: on POSIX the folder of their files and
 // the files ("/srv/registry (HKLM.reg, HKCU.reg)", or one folder per hive

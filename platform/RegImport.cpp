@@ -133,12 +133,33 @@ LONG ReadKeyForExport(const std::string& fullPath, RegTextTree* tree, std::strin
   return rc;
 }
 
+void Count(const RegOperation& op, RegImportSummary& summary) {
+  if (op.kind == RegOperation::Kind::CreateKey) ++summary.keys;
+  if (op.kind == RegOperation::Kind::SetValue) ++summary.values;
+  (op.root == RegRoot::LocalMachine ? summary.machine : summary.user) = true;
+}
+
+// Reads a whole text for its faults (and its summary) without keeping its
+// operations: a list of them may take many times the text's size, so they
+// are read again from the text where they are applied.
+RegParseResult CheckRegText(const void* bytes, std::size_t size, RegImportSummary* summary) {
+  RegImportSummary counted;
+  RegParseResult parsed = ParseRegText(bytes, size, RegTextForm(), [&counted](RegOperation& op) {
+    Count(op, counted);
+    return std::string();
+  });
+  if (parsed.ok() && summary) *summary = counted;
+  return parsed;
+}
+
 bool IsBelow(const RegOperation& key, const RegOperation& top) {
   if (key.root != top.root) return false;
   if (top.keyPath.empty()) return true;
-  if (key.keyPath.size() < top.keyPath.size()) return false;
-  if (key.keyPath.size() > top.keyPath.size() && key.keyPath[top.keyPath.size()] != '\\') return false;
-  return SameRegistryName(key.keyPath.substr(0, top.keyPath.size()).c_str(), top.keyPath.c_str());
+  const std::string& path = key.keyPath.str();
+  const std::string& topPath = top.keyPath.str();
+  if (path.size() < topPath.size()) return false;
+  if (path.size() > topPath.size() && path[topPath.size()] != '\\') return false;
+  return SameRegistryName(path.substr(0, topPath.size()).c_str(), topPath.c_str());
 }
 
 }  // namespace
@@ -179,31 +200,31 @@ LONG ReadRegFile(const std::string& path, std::string* bytes, std::string* error
   return ERROR_SUCCESS;
 }
 
-RegImportSummary SummarizeRegOperations(const std::vector<RegOperation>& operations) {
+RegImportSummary SummarizeRegOperations(const RegOperations& operations) {
   RegImportSummary summary;
-  for (const RegOperation& op : operations) {
-    if (op.kind == RegOperation::Kind::CreateKey) ++summary.keys;
-    if (op.kind == RegOperation::Kind::SetValue) ++summary.values;
-    (op.root == RegRoot::LocalMachine ? summary.machine : summary.user) = true;
-  }
+  operations.ForEach([&summary](const RegOperation& op) {
+    Count(op, summary);
+    return ERROR_SUCCESS;
+  });
   return summary;
 }
 
-std::vector<const RegOperation*> TopRegKeys(const std::vector<RegOperation>& operations) {
+std::vector<RegOperation> TopRegKeys(const RegOperations& operations) {
   // A text has few top keys, so each key is compared with them only.
-  std::vector<const RegOperation*> tops;
-  for (const RegOperation& op : operations) {
-    if (op.kind != RegOperation::Kind::CreateKey) continue;
+  std::vector<RegOperation> tops;
+  operations.ForEach([&tops](const RegOperation& op) {
+    if (op.kind != RegOperation::Kind::CreateKey) return ERROR_SUCCESS;
     bool covered = false;
-    for (const RegOperation* top : tops) covered = covered || IsBelow(op, *top);
-    if (covered) continue;
-    std::vector<const RegOperation*> kept;
-    for (const RegOperation* top : tops) {
-      if (!IsBelow(*top, op)) kept.push_back(top);
+    for (const RegOperation& top : tops) covered = covered || IsBelow(op, top);
+    if (covered) return ERROR_SUCCESS;
+    std::vector<RegOperation> kept;
+    for (RegOperation& top : tops) {
+      if (!IsBelow(top, op)) kept.push_back(std::move(top));
     }
-    kept.push_back(&op);
+    kept.push_back(op);
     tops.swap(kept);
-  }
+    return ERROR_SUCCESS;
+  });
   return tops;
 }
 
@@ -216,18 +237,17 @@ std::string DescribeRegFailure(const RegOperation& op, LONG code) {
     case RegOperation::Kind::DeleteTree: what = "deleting"; break;
   }
   return "line " + std::to_string(op.line) + ": " + what + " " + RegRootName(op.root) +
-         (op.keyPath.empty() ? "" : "\\") + op.keyPath + " failed with error " + std::to_string(code);
+         (op.keyPath.empty() ? "" : "\\") + op.keyPath.str() + " failed with error " + std::to_string(code);
 }
 
 LONG ImportRegText(const void* bytes, std::size_t size, std::string* error, RegApplyMode mode,
                    RegImportSummary* summary) {
-  RegParseResult parsed = ParseRegText(bytes, size);
+  RegParseResult parsed = CheckRegText(bytes, size, summary);
   if (!parsed.ok()) {
     if (error) *error = parsed.ErrorText();
     return ERROR_INVALID_DATA;
   }
-  if (summary) *summary = SummarizeRegOperations(parsed.operations);
-  return ApplyRegOperations(parsed.operations, error, mode);
+  return ApplyRegOperations(RegOperations(bytes, size), error, mode);
 }
 
 bool SplitRegPath(const std::string& fullPath, HKEY* root, std::string* subPath) {
@@ -283,12 +303,12 @@ const std::string& RegistryExportInUse() { return ExportInUse(); }
 LONG UseRegistryExport(const std::string& file, std::string* error) {
   std::string bytes;
   if (LONG rc = ReadRegFile(file, &bytes, error); rc != ERROR_SUCCESS) return rc;
-  RegParseResult parsed = ParseRegText(bytes.data(), bytes.size());
+  RegParseResult parsed = CheckRegText(bytes.data(), bytes.size(), nullptr);
   if (!parsed.ok()) {
     if (error) *error = parsed.ErrorText();
     return ERROR_INVALID_DATA;
   }
-  LONG rc = MakePrivateRegistry(parsed.operations, error);
+  LONG rc = MakePrivateRegistry(RegOperations(bytes.data(), bytes.size()), error);
   if (rc == ERROR_SUCCESS) ExportInUse() = file;
   return rc;
 }

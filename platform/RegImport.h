@@ -18,7 +18,7 @@ struct RegImportSummary {
   bool machine = false;    // whether it touches HKEY_LOCAL_MACHINE ...
   bool user = false;       // ... and HKEY_CURRENT_USER ([key] or [-key] lines)
 };
-RegImportSummary SummarizeRegOperations(const std::vector<RegOperation>& operations);
+RegImportSummary SummarizeRegOperations(const RegOperations& operations);
 
 // Reads a .reg file whole: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when it cannot
 // be read, or ERROR_FILE_TOO_LARGE for a file over kMaxRegTextBytes, which
@@ -26,8 +26,9 @@ RegImportSummary SummarizeRegOperations(const std::vector<RegOperation>& operati
 // `error` gets what went wrong, without the file's name.
 LONG ReadRegFile(const std::string& path, std::string* bytes, std::string* error);
 
-// Parses a whole .reg text and applies it (ApplyRegOperations). A malformed
-// text changes nothing. `summary`, when given, is filled once the text parsed.
+// Parses a whole .reg text and applies it (ApplyRegOperations), reading the
+// text again rather than holding its operations. A malformed text changes
+// nothing. `summary`, when given, is filled once the text parsed.
 LONG ImportRegText(const void* bytes, std::size_t size, std::string* error,
                    RegApplyMode mode = RegApplyMode::Merge, RegImportSummary* summary = nullptr);
 

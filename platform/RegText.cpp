@@ -281,7 +281,7 @@ class Parser {
     RegOperation op;
     op.kind = remove ? RegOperation::Kind::DeleteTree : RegOperation::Kind::CreateKey;
     op.root = root;
-    op.keyPath = Ansi(path);
+    op.keyPath = RegKeyPath(Ansi(path));
     op.line = lineNumber_;
     currentRoot_ = root;
     currentPath_ = op.keyPath;
@@ -457,7 +457,7 @@ class Parser {
   bool unicodeData_ = false;
   Current current_ = Current::None;
   RegRoot currentRoot_ = RegRoot::LocalMachine;
-  std::string currentPath_;
+  RegKeyPath currentPath_;  // shared with the value lines below it
 };
 
 // Is the first non-blank line of ANSI/UTF-8 bytes the version 5.00 header?
@@ -584,6 +584,22 @@ RegParseResult ParseRegText(const void* bytes, std::size_t size, RegTextForm for
   });
   if (result.ok()) result.operations = std::move(operations);
   return result;
+}
+
+LONG RegOperations::ForEach(const Visit& visit) const {
+  if (list_ != nullptr) {
+    for (const RegOperation& op : *list_) {
+      if (LONG rc = visit(op); rc != ERROR_SUCCESS) return rc;
+    }
+    return ERROR_SUCCESS;
+  }
+  LONG stopped = ERROR_SUCCESS;
+  RegParseResult parsed = ParseRegText(bytes_, size_, form_, [&](RegOperation& op) {
+    stopped = visit(op);
+    return stopped == ERROR_SUCCESS ? std::string() : std::string("stopped");
+  });
+  if (stopped != ERROR_SUCCESS) return stopped;
+  return parsed.ok() ? ERROR_SUCCESS : ERROR_INVALID_DATA;
 }
 
 bool QuotesWhole(const std::string& text, unsigned codePage) {

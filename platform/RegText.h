@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Types.h"
@@ -20,6 +22,28 @@ enum class RegRoot { LocalMachine, CurrentUser };
 // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
 const char* RegRootName(RegRoot root);
 
+// A key path below its root, shared by the operation of a [key] line and
+// those of every value line under it. An export may hold a long path over a
+// great many value lines; a copy per line would take the path's length times
+// the lines, many times the text's own size.
+class RegKeyPath {
+ public:
+  RegKeyPath() = default;
+  explicit RegKeyPath(std::string path) : path_(std::make_shared<const std::string>(std::move(path))) {}
+
+  const std::string& str() const { return path_ ? *path_ : Empty(); }
+  const char* c_str() const { return str().c_str(); }
+  bool empty() const { return str().empty(); }
+  std::size_t size() const { return str().size(); }
+
+ private:
+  static const std::string& Empty() {
+    static const std::string empty;
+    return empty;
+  }
+  std::shared_ptr<const std::string> path_;
+};
+
 struct RegOperation {
   enum class Kind {
     CreateKey,    // [ROOT\path]: create the key (and its parents) if missing
@@ -29,7 +53,7 @@ struct RegOperation {
   };
   Kind kind = Kind::CreateKey;
   RegRoot root = RegRoot::LocalMachine;
-  std::string keyPath;    // ANSI, below the root, as written (backslashes); empty for the root itself
+  RegKeyPath keyPath;     // ANSI, below the root, as written (backslashes); empty for the root itself
   std::string valueName;  // ANSI; empty for the default value (@)
   DWORD type = 0;         // SetValue only
   std::vector<BYTE> data; // SetValue only, exactly as the registry stores it
@@ -85,6 +109,33 @@ inline RegParseResult ParseRegText(const std::string& text, RegTextForm form = R
 // stays empty.
 RegParseResult ParseRegText(const void* bytes, std::size_t size, RegTextForm form,
                             const std::function<std::string(RegOperation& op)>& take);
+
+// The operations of a text, walked as often as needed: those of a list, or
+// those of a text read again at each walk, so that applying a large text
+// holds its bytes and never a list of its lines, which may take many times
+// the text's size.
+class RegOperations {
+ public:
+  using Visit = std::function<LONG(const RegOperation& op)>;
+
+  // The list's operations; the list must outlive this.
+  RegOperations(const std::vector<RegOperation>& list) : list_(&list) {}  // NOLINT: a list is its operations
+  // The operations of a text ParseRegText read without error; the bytes
+  // must outlive this.
+  RegOperations(const void* bytes, std::size_t size, RegTextForm form = RegTextForm())
+      : bytes_(bytes), size_(size), form_(form) {}
+
+  // Hands each operation to `visit` in order; stops at the first for which it
+  // returns other than ERROR_SUCCESS and returns that (ERROR_INVALID_DATA
+  // for a text that does not parse).
+  LONG ForEach(const Visit& visit) const;
+
+ private:
+  const std::vector<RegOperation>* list_ = nullptr;
+  const void* bytes_ = nullptr;
+  std::size_t size_ = 0;
+  RegTextForm form_;
+};
 
 // Whether a name written as a quoted text of that code page (0: the ANSI
 // code page) reads back whole: not when it ends in a lone lead byte, which a

@@ -16,7 +16,7 @@
 
 namespace zrplatform {
 
-LONG MakePrivateRegistry(const std::vector<RegOperation>& operations, std::string* error) {
+LONG MakePrivateRegistry(const RegOperations& operations, std::string* error) {
   std::string folder = posix::MakeOwnTempFolder("zraddrres-registry");
   if (folder.empty()) {
     if (error) *error = "cannot make a private folder for it in " + posix::TempRoot() + ": " + std::strerror(errno);

@@ -12,20 +12,26 @@
 
 namespace zrplatform {
 
-LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string* error, RegApplyMode mode) {
+LONG ApplyRegOperations(const RegOperations& operations, std::string* error, RegApplyMode mode) {
   using registry::HiveEdit;
   using registry::HiveKey;
+  bool touched[2] = {false, false};  // by root
+  operations.ForEach([&touched](const RegOperation& op) {
+    touched[op.root == RegRoot::LocalMachine ? 0 : 1] = true;
+    return ERROR_SUCCESS;
+  });
   std::vector<HiveEdit> edits;
   for (RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
-    if (std::any_of(operations.begin(), operations.end(), [root](const RegOperation& op) { return op.root == root; })) {
-      edits.push_back(HiveEdit{&registry::HiveOf(root)});
-    }
+    if (touched[root == RegRoot::LocalMachine ? 0 : 1]) edits.push_back(HiveEdit{&registry::HiveOf(root)});
   }
   if (edits.empty()) return ERROR_SUCCESS;
 
-  const RegOperation* failed = nullptr;
+  // A copy of the operation that failed: those of a text are read again
+  // from it, each gone once it is made.
+  RegOperation failed;
+  bool anyFailed = false;
   LONG rc = registry::Hive::WriteAll(edits, [&](std::vector<HiveEdit>& all) -> LONG {
-    failed = nullptr;
+    anyFailed = false;
     // Replacing is emptying each touched hive within the same change, so the
     // one save puts the text's content in place of the old one, or nothing.
     if (mode == RegApplyMode::Replace) {
@@ -36,7 +42,7 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
     HiveKey* current = nullptr;  // the key of the last [key] line
     bool* currentChanged = nullptr;
     std::vector<std::string> path;
-    for (const RegOperation& op : operations) {
+    return operations.ForEach([&](const RegOperation& op) {
       HiveEdit& hive =
           *std::find_if(all.begin(), all.end(), [&op](const HiveEdit& e) { return e.hive->root() == op.root; });
       LONG opRc = ERROR_SUCCESS;
@@ -76,15 +82,15 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& operations, std::string
           break;
       }
       if (opRc != ERROR_SUCCESS) {
-        failed = &op;
-        return opRc;
+        failed = op;
+        anyFailed = true;
       }
-    }
-    return ERROR_SUCCESS;
+      return opRc;
+    });
   });
   if (rc != ERROR_SUCCESS && error != nullptr) {
-    *error = failed != nullptr ? DescribeRegFailure(*failed, rc)
-                               : "the registry failed with error " + std::to_string(rc) + "; nothing was changed";
+    *error = anyFailed ? DescribeRegFailure(failed, rc)
+                       : "the registry failed with error " + std::to_string(rc) + "; nothing was changed";
   }
   return rc;
 }

@@ -148,48 +148,46 @@ LONG MakeVolatile(PrivateKeys& keys) {
 HKEY RootKey(RegRoot root) { return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
 // The export's operations on the overridden roots, keys made with `options`.
-LONG Fill(const std::vector<RegOperation>& operations, DWORD options, std::string* error) {
+LONG Fill(const RegOperations& operations, DWORD options, std::string* error) {
   HKEY current = nullptr;
-  LONG rc = ERROR_SUCCESS;
-  const RegOperation* failed = nullptr;
-  for (const RegOperation& op : operations) {
+  std::string failed;
+  LONG rc = operations.ForEach([&](const RegOperation& op) {
+    LONG done = ERROR_SUCCESS;
     switch (op.kind) {
       case RegOperation::Kind::CreateKey:
         if (current != nullptr) RegCloseKey(current);
         current = nullptr;
-        rc = RegCreateKeyExA(RootKey(op.root), op.keyPath.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr,
-                             &current, nullptr);
+        done = RegCreateKeyExA(RootKey(op.root), op.keyPath.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr,
+                               &current, nullptr);
         break;
       case RegOperation::Kind::SetValue:
-        rc = current == nullptr ? ERROR_INVALID_HANDLE
-                                : RegSetValueExA(current, op.valueName.c_str(), 0, op.type, op.data.data(),
-                                                 static_cast<DWORD>(op.data.size()));
+        done = current == nullptr ? ERROR_INVALID_HANDLE
+                                  : RegSetValueExA(current, op.valueName.c_str(), 0, op.type, op.data.data(),
+                                                   static_cast<DWORD>(op.data.size()));
         break;
       case RegOperation::Kind::DeleteValue:
-        rc = current == nullptr ? ERROR_INVALID_HANDLE : RegDeleteValueA(current, op.valueName.c_str());
-        if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS;
+        done = current == nullptr ? ERROR_INVALID_HANDLE : RegDeleteValueA(current, op.valueName.c_str());
+        if (done == ERROR_FILE_NOT_FOUND) done = ERROR_SUCCESS;
         break;
       case RegOperation::Kind::DeleteTree:
         if (current != nullptr) RegCloseKey(current);
         current = nullptr;
-        rc = RegDeleteTreeA(RootKey(op.root), op.keyPath.c_str());
-        if (rc == ERROR_SUCCESS) rc = RegDeleteKeyA(RootKey(op.root), op.keyPath.c_str());
-        if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS;
+        done = RegDeleteTreeA(RootKey(op.root), op.keyPath.c_str());
+        if (done == ERROR_SUCCESS) done = RegDeleteKeyA(RootKey(op.root), op.keyPath.c_str());
+        if (done == ERROR_FILE_NOT_FOUND) done = ERROR_SUCCESS;
         break;
     }
-    if (rc != ERROR_SUCCESS) {
-      failed = &op;
-      break;
-    }
-  }
+    if (done != ERROR_SUCCESS) failed = DescribeRegFailure(op, done);
+    return done;
+  });
   if (current != nullptr) RegCloseKey(current);
-  if (failed != nullptr && error != nullptr) *error = DescribeRegFailure(*failed, rc);
+  if (!failed.empty() && error != nullptr) *error = failed;
   return rc;
 }
 
 }  // namespace
 
-LONG MakePrivateRegistry(const std::vector<RegOperation>& operations, std::string* error) {
+LONG MakePrivateRegistry(const RegOperations& operations, std::string* error) {
   PrivateKeys* keys = new PrivateKeys;
   bool appHive = MakeInAppHive(*keys);
   if (!appHive) {

@@ -72,10 +72,10 @@ LONG CheckAccess(HKEY root, const std::string& path, REGSAM access) {
 LONG Check(const RegOperation& op, bool haveKey) {
   switch (op.kind) {
     case RegOperation::Kind::CreateKey:
-      for (const std::string& component : Components(op.keyPath)) {
+      for (const std::string& component : Components(op.keyPath.str())) {
         if (CharCount(component) > kMaxKeyNameChars) return ERROR_INVALID_PARAMETER;
       }
-      return CheckAccess(RootKey(op.root), op.keyPath, KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
+      return CheckAccess(RootKey(op.root), op.keyPath.str(), KEY_SET_VALUE | KEY_CREATE_SUB_KEY);
     case RegOperation::Kind::SetValue:
     case RegOperation::Kind::DeleteValue:
       if (!haveKey) return ERROR_INVALID_HANDLE;
@@ -94,47 +94,55 @@ LONG Check(const RegOperation& op, bool haveKey) {
 
 }  // namespace
 
-LONG ApplyRegOperations(const std::vector<RegOperation>& given, std::string* error, RegApplyMode mode) {
+LONG ApplyRegOperations(const RegOperations& given, std::string* error, RegApplyMode mode) {
   // Replacing: the text's top keys go first, as [-key] lines of its own
   // would, so the checks below cover their deletion too. A top key that is a
   // whole hive is refused: a Windows hive holds far more than any export.
-  std::vector<RegOperation> replaced;
+  // The deletions are kept apart from the text's operations, which may be
+  // many and are read again from the text at each walk.
+  std::vector<RegOperation> deletions;
   if (mode == RegApplyMode::Replace) {
-    for (const RegOperation* top : TopRegKeys(given)) {
-      if (top->keyPath.empty()) {
+    deletions = TopRegKeys(given);
+    for (RegOperation& top : deletions) {
+      if (top.keyPath.empty()) {
         if (error) {
-          *error = DescribeRegFailure(*top, ERROR_INVALID_PARAMETER) + " (a whole hive is not replaced on Windows)";
+          *error = DescribeRegFailure(top, ERROR_INVALID_PARAMETER) + " (a whole hive is not replaced on Windows)";
         }
         return ERROR_INVALID_PARAMETER;
       }
-      RegOperation deletion = *top;
-      deletion.kind = RegOperation::Kind::DeleteTree;
-      replaced.push_back(deletion);
+      top.kind = RegOperation::Kind::DeleteTree;
     }
-    replaced.insert(replaced.end(), given.begin(), given.end());
   }
-  const std::vector<RegOperation>& operations = mode == RegApplyMode::Replace ? replaced : given;
+  // Calls `step` on the deletions and then the text's operations, stopping at
+  // the first that fails; its code, with the failure described in `error`.
+  auto forEach = [&](auto step) -> LONG {
+    RegOperations::Visit visit = [&](const RegOperation& op) -> LONG {
+      LONG rc = step(op);
+      if (rc != ERROR_SUCCESS && error) *error = DescribeRegFailure(op, rc);
+      return rc;
+    };
+    LONG rc = RegOperations(deletions).ForEach(visit);
+    return rc != ERROR_SUCCESS ? rc : given.ForEach(visit);
+  };
 
   bool haveKey = false;
-  for (const RegOperation& op : operations) {
-    LONG rc = Check(op, haveKey);
-    if (rc != ERROR_SUCCESS) {
-      if (error) *error = DescribeRegFailure(op, rc);
-      return rc;
-    }
+  LONG rc = forEach([&](const RegOperation& op) {
+    LONG checked = Check(op, haveKey);
     if (op.kind == RegOperation::Kind::CreateKey) haveKey = true;
     if (op.kind == RegOperation::Kind::DeleteTree) haveKey = false;
-  }
+    return checked;
+  });
+  if (rc != ERROR_SUCCESS) return rc;
 
   HKEY current = nullptr;
-  LONG rc = ERROR_SUCCESS;
-  for (const RegOperation& op : operations) {
+  rc = forEach([&](const RegOperation& op) {
+    LONG done = ERROR_SUCCESS;
     switch (op.kind) {
       case RegOperation::Kind::CreateKey:
         if (current) RegCloseKey(current);
         current = nullptr;
-        rc = RegCreateKeyExA(RootKey(op.root), op.keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_READ | KEY_WRITE, nullptr, &current, nullptr);
+        done = RegCreateKeyExA(RootKey(op.root), op.keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               KEY_READ | KEY_WRITE, nullptr, &current, nullptr);
         break;
       case RegOperation::Kind::SetValue: {
         // The NT line takes a NUL right after a string's data for its
@@ -144,27 +152,24 @@ LONG ApplyRegOperations(const std::vector<RegOperation>& given, std::string* err
         std::vector<BYTE> data(op.data);
         if (!(op.type == REG_SZ && NineXLine())) data.push_back(0xFF);
         data.push_back(0x00);
-        rc = current ? RegSetValueExA(current, op.valueName.c_str(), 0, op.type, data.data(),
-                                      static_cast<DWORD>(op.data.size()))
-                     : ERROR_INVALID_HANDLE;
+        done = current ? RegSetValueExA(current, op.valueName.c_str(), 0, op.type, data.data(),
+                                        static_cast<DWORD>(op.data.size()))
+                       : ERROR_INVALID_HANDLE;
         break;
       }
       case RegOperation::Kind::DeleteValue:
-        rc = current ? RegDeleteValueA(current, op.valueName.c_str()) : ERROR_INVALID_HANDLE;
-        if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS;  // already gone is what was asked
+        done = current ? RegDeleteValueA(current, op.valueName.c_str()) : ERROR_INVALID_HANDLE;
+        if (done == ERROR_FILE_NOT_FOUND) done = ERROR_SUCCESS;  // already gone is what was asked
         break;
       case RegOperation::Kind::DeleteTree:
         if (current) RegCloseKey(current);
         current = nullptr;
-        rc = RegDeleteTreeA(RootKey(op.root), op.keyPath.c_str());
-        if (rc == ERROR_FILE_NOT_FOUND) rc = ERROR_SUCCESS;
+        done = RegDeleteTreeA(RootKey(op.root), op.keyPath.c_str());
+        if (done == ERROR_FILE_NOT_FOUND) done = ERROR_SUCCESS;
         break;
     }
-    if (rc != ERROR_SUCCESS) {
-      if (error) *error = DescribeRegFailure(op, rc);
-      break;
-    }
-  }
+    return done;
+  });
   if (current) RegCloseKey(current);
   return rc;
 }

@@ -68,18 +68,24 @@ TEST(RegImport, TopKeysAndSummaryOfAText) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    zrplatform::RegParseResult parsed = zrplatform::ParseRegText("REGEDIT4\r\n\r\n" + c.sections);
+    const std::string text = "REGEDIT4\r\n\r\n" + c.sections;
+    zrplatform::RegParseResult parsed = zrplatform::ParseRegText(text);
     ASSERT_TRUE(parsed.ok()) << parsed.ErrorText();
-    std::vector<std::string> tops;
-    for (const zrplatform::RegOperation* top : zrplatform::TopRegKeys(parsed.operations)) {
-      tops.push_back((top->root == zrplatform::RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + top->keyPath);
+    // The operations as a parsed list, and as an import reads them: again
+    // from the text at each walk.
+    for (const zrplatform::RegOperations& operations :
+         {zrplatform::RegOperations(parsed.operations), zrplatform::RegOperations(text.data(), text.size())}) {
+      std::vector<std::string> tops;
+      for (const zrplatform::RegOperation& top : zrplatform::TopRegKeys(operations)) {
+        tops.push_back((top.root == zrplatform::RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + top.keyPath.str());
+      }
+      EXPECT_EQ(c.tops, tops);
+      zrplatform::RegImportSummary summary = zrplatform::SummarizeRegOperations(operations);
+      EXPECT_EQ(c.keys, summary.keys);
+      EXPECT_EQ(c.values, summary.values);
+      EXPECT_EQ(c.machine, summary.machine);
+      EXPECT_EQ(c.user, summary.user);
     }
-    EXPECT_EQ(c.tops, tops);
-    zrplatform::RegImportSummary summary = zrplatform::SummarizeRegOperations(parsed.operations);
-    EXPECT_EQ(c.keys, summary.keys);
-    EXPECT_EQ(c.values, summary.values);
-    EXPECT_EQ(c.machine, summary.machine);
-    EXPECT_EQ(c.user, summary.user);
   }
 }
 

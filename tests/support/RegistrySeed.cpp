@@ -33,9 +33,9 @@ testing::AssertionResult SeedRegistry(const std::string& regText) {
     for (const zrplatform::RegOperation& op : parsed.operations) {
       HKEY root = RootKey(op.root);
       if (op.kind == zrplatform::RegOperation::Kind::CreateKey) {
-        sandbox->TrackKey(root, op.keyPath);
-      } else if (op.kind == zrplatform::RegOperation::Kind::SetValue && KeyExists(root, op.keyPath)) {
-        sandbox->TrackValue(root, op.keyPath, op.valueName);
+        sandbox->TrackKey(root, op.keyPath.str());
+      } else if (op.kind == zrplatform::RegOperation::Kind::SetValue && KeyExists(root, op.keyPath.str())) {
+        sandbox->TrackValue(root, op.keyPath.str(), op.valueName);
       }
     }
   }

@@ -46,7 +46,7 @@ std::map<std::string, DWORD> StressValues(const std::string& hiveFile) {
   EXPECT_TRUE(parsed.ok()) << hiveFile << ": " << parsed.ErrorText();
   std::map<std::string, DWORD> values;
   for (const zrplatform::RegOperation& op : parsed.operations) {
-    if (op.kind != zrplatform::RegOperation::Kind::SetValue || op.keyPath != "Stress") continue;
+    if (op.kind != zrplatform::RegOperation::Kind::SetValue || op.keyPath.str() != "Stress") continue;
     DWORD value = 0;
     if (op.type == REG_DWORD && op.data.size() == sizeof value) std::memcpy(&value, op.data.data(), sizeof value);
     values[op.valueName] = value;
