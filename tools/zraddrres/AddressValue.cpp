@@ -39,16 +39,22 @@ bool LibraryTakesDotted(const std::string& text) {
   return dots == 3;
 }
 
-// A dotted text of the library's form, read as the socket library reads it.
-bool ReadDotted(const std::string& text, unsigned char out[4]) {
+// How a part with a leading zero reads: octal, as the socket library reads
+// a dotted address, or not at all, as the numeric parsers take the dotted
+// tail of an IPv6 text.
+enum class LeadingZero { Octal, Refused };
+
+// A dotted text of the library's form, read part by part.
+bool ReadDottedParts(const std::string& text, LeadingZero leadingZero, unsigned char out[4]) {
   if (!LibraryTakesDotted(text)) return false;
   std::size_t at = 0;
   for (int part = 0; part < 4; ++part) {
     std::size_t dot = text.find('.', at);
     std::string digits = text.substr(at, dot == std::string::npos ? std::string::npos : dot - at);
     if (digits.empty()) return false;
-    unsigned value = 0;
     const bool octal = digits.size() > 1 && digits[0] == '0';
+    if (octal && leadingZero == LeadingZero::Refused) return false;
+    unsigned value = 0;  // at most three digits: no overflow
     for (char c : digits) {
       if (octal && c > '7') return false;
       value = value * (octal ? 8 : 10) + static_cast<unsigned>(c - '0');
@@ -60,22 +66,12 @@ bool ReadDotted(const std::string& text, unsigned char out[4]) {
   return true;
 }
 
-// The dotted tail of an IPv6 text: plain decimal parts, as the numeric
-// parsers take it there.
+bool ReadDotted(const std::string& text, unsigned char out[4]) {
+  return ReadDottedParts(text, LeadingZero::Octal, out);
+}
+
 bool ReadDecimalTail(const std::string& text, unsigned char out[4]) {
-  if (!LibraryTakesDotted(text)) return false;
-  std::size_t at = 0;
-  for (int part = 0; part < 4; ++part) {
-    std::size_t dot = text.find('.', at);
-    std::string digits = text.substr(at, dot == std::string::npos ? std::string::npos : dot - at);
-    if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) return false;
-    unsigned value = 0;
-    for (char c : digits) value = value * 10 + static_cast<unsigned>(c - '0');
-    if (value > 255) return false;
-    out[part] = static_cast<unsigned char>(value);
-    at = dot + 1;
-  }
-  return true;
+  return ReadDottedParts(text, LeadingZero::Refused, out);
 }
 
 // An IPv6 text's sixteen bytes and its scope ("%..." kept as written).
